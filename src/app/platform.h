@@ -1,0 +1,184 @@
+// The one door to the window system. The Windows build takes the real
+// declarations; the native build (tests, vexal-sim) gets the same names
+// declared here and links recording fakes from tests/fakes.
+#pragma once
+
+#include <stdint.h>
+
+#ifdef _WIN32
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#else
+
+typedef uint8_t BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef unsigned int UINT;
+typedef int BOOL;
+typedef int32_t LONG;
+typedef intptr_t LPARAM;
+typedef uintptr_t WPARAM;
+typedef intptr_t LRESULT;
+typedef intptr_t INT_PTR;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef void* LPVOID;
+typedef DWORD COLORREF;
+typedef int HFILE;
+
+struct HWND__;
+struct HDC__;
+struct HINSTANCE__;
+struct HACCEL__;
+struct HGDIOBJ__;
+struct HMENU__;
+typedef HWND__* HWND;
+typedef HDC__* HDC;
+typedef HINSTANCE__* HINSTANCE;
+typedef HACCEL__* HACCEL;
+typedef HMENU__* HMENU;
+typedef void* HANDLE;
+typedef void* HGLOBAL;
+// All drawing objects share one handle type here: the fakes never need to
+// tell them apart by type, only by value.
+typedef HGDIOBJ__* HGDIOBJ;
+typedef HGDIOBJ HBITMAP;
+typedef HGDIOBJ HPALETTE;
+typedef HGDIOBJ HPEN;
+typedef HGDIOBJ HBRUSH;
+typedef HGDIOBJ HFONT;
+
+#define TRUE 1
+#define FALSE 0
+
+struct RECT {
+  LONG left, top, right, bottom;
+};
+struct POINT {
+  LONG x, y;
+};
+
+struct PALETTEENTRY {
+  BYTE peRed, peGreen, peBlue, peFlags;
+};
+struct LOGPALETTE {
+  WORD palVersion;
+  WORD palNumEntries;
+  PALETTEENTRY palPalEntry[1];
+};
+struct RGBQUAD {
+  BYTE rgbBlue, rgbGreen, rgbRed, rgbReserved;
+};
+struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+struct BITMAPINFO {
+  BITMAPINFOHEADER bmiHeader;
+  RGBQUAD bmiColors[1];
+};
+
+#define RGB(r, g, b) \
+  ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
+#define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+
+// Message boxes and beeps.
+#define MB_OK 0x00000000u
+#define MB_ICONWARNING 0x00000030u
+#define MB_ICONASTERISK 0x00000040u
+
+// Files.
+#define OF_READ 0
+#define OF_WRITE 1
+#define HFILE_ERROR ((HFILE)-1)
+
+// Memory.
+#define GMEM_FIXED 0x0000u
+
+// Drawing.
+#define SRCCOPY 0x00CC0020u
+#define SRCAND 0x008800C6u
+#define SRCPAINT 0x00EE0086u
+#define PS_SOLID 0
+#define WHITE_PEN 6
+#define BLACK_BRUSH 4
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define DT_LEFT 0x0000u
+#define DT_CENTER 0x0001u
+#define DT_RIGHT 0x0002u
+#define DT_VCENTER 0x0004u
+#define DT_SINGLELINE 0x0020u
+#define COLOR_BTNFACE 15
+#define COLOR_BTNSHADOW 16
+#define COLOR_BTNHIGHLIGHT 20
+#define BI_RGB 0
+#define CBM_INIT 0x04u
+#define DIB_RGB_COLORS 0
+
+// Time and messages.
+void Sleep(DWORD milliseconds);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+BOOL MessageBeep(UINT type);
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL IsIconic(HWND window);
+
+// Files, with their 16-bit-era names.
+HFILE _lopen(LPCSTR path, int mode);
+HFILE _lcreat(LPCSTR path, int attribute);
+UINT _lread(HFILE file, LPVOID buffer, UINT count);
+UINT _lwrite(HFILE file, LPCSTR buffer, UINT count);
+HFILE _lclose(HFILE file);
+
+// Memory.
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+HGLOBAL GlobalFree(HGLOBAL memory);
+
+// GDI and the few USER32 calls that drawing needs.
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy,
+            DWORD rop);
+HPEN CreatePen(int style, int width, COLORREF colour);
+HBRUSH CreateSolidBrush(COLORREF colour);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
+                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
+                  DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCSTR face);
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+HGDIOBJ GetStockObject(int which);
+BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
+BOOL LineTo(HDC dc, int x, int y);
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+int DrawTextA(HDC dc, LPCSTR text, int length, RECT* rect, UINT format);
+COLORREF SetTextColor(HDC dc, COLORREF colour);
+COLORREF SetBkColor(HDC dc, COLORREF colour);
+int SetBkMode(HDC dc, int mode);
+DWORD GetSysColor(int index);
+BOOL GetClientRect(HWND window, RECT* rect);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+HPALETTE CreatePalette(const LOGPALETTE* palette);
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL background);
+UINT RealizePalette(HDC dc);
+HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                       const BITMAPINFO* info, UINT usage);
+
+#endif  // _WIN32
+
+// The two modal dialogs of the high-score check. The Windows build opens
+// dialogs 1002 and 1001; the native build answers them from a script.
+void ShowNameDialog(HWND owner);
+void ShowHighScoreDialog(HWND owner);

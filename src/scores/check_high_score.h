@@ -1,0 +1,9 @@
+#pragma once
+#include "app/platform.h"
+
+void CheckHighScore(HWND owner);
+
+// The name dialog's test of what was typed (at most 15 bytes are read from
+// the field). Shows the first failed test's message, owned by `dialog`, and
+// returns 0; otherwise copies the text into playerName and returns 1.
+int AcceptName(HWND dialog, const char* typed);
