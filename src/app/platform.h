@@ -3,6 +3,7 @@
 // declared here and links recording fakes from tests/fakes.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef _WIN32
