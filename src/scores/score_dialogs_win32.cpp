@@ -72,6 +72,9 @@ static void PaintHighScores(HWND dialog) {
 INT_PTR CALLBACK HighScoreDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+      // Enter answers to the OK button, which holds the focus; otherwise the
+      // dialog manager would send IDOK, which closes nothing.
+      SendMessageA(dialog, DM_SETDEFID, IDC_OK, 0);
       CentreDialog(dialog);
       return TRUE;
     case WM_PAINT:

@@ -29,6 +29,9 @@ static void DrawAboutLogo(HDC dc) {
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+      // Enter answers to the OK button, which holds the focus; otherwise the
+      // dialog manager would send IDOK, which closes nothing.
+      SendMessageA(dialog, DM_SETDEFID, IDC_OK, 0);
       CentreDialog(dialog);
       return TRUE;
     case WM_PAINT: {
