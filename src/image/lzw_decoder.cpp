@@ -17,18 +17,27 @@ struct PixelWriter {
   uint32_t stride;
   uint32_t room;       // pixels left in the current row; 0 once the image is full
   uint32_t rowsBelow;  // memory rows still to fill after the current one
+  uint32_t surplus;    // pixels dropped past W x H (saturates)
 };
+
+void CountSurplus(PixelWriter* w, uint32_t count) {
+  w->surplus = (w->surplus > 0xFFFFFFFFu - count) ? 0xFFFFFFFFu : w->surplus + count;
+}
 
 // Writes the string of `code` when it crosses a row end or the image end:
 // pixel by pixel from its last one, stepping to the row above (in image
 // order: the previous row) at column 0, skipping the surplus past W x H.
 void WriteStringSlowly(PixelWriter* w, const uint32_t* table, uint32_t code, uint32_t length,
                        uint32_t highestLiteral) {
-  if (w->room == 0) return;
+  if (w->room == 0) {
+    CountSurplus(w, length);
+    return;
+  }
   uint32_t total = w->width * w->height;
   uint32_t row = w->height - 1 - w->rowsBelow;
   uint32_t start = row * w->width + (w->width - w->room);
   uint32_t end = (length > total - start) ? total : start + length;
+  CountSurplus(w, start + length - end);
   uint32_t last = start + length - 1;  // start < total and length <= 4096: no overflow
   uint32_t c = code;
   for (uint32_t k = last; k >= end; --k) c = table[c] & 0xFFFF;
@@ -111,23 +120,23 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
                        LzwResult* result) {
   // Entry c: prefix code in the low 16 bits, suffix pixel in the high 16.
   // Entry CODE_LIMIT + c: the string's length low, its first pixel high.
-  uint32_t* info = table + CODE_LIMIT;
   MemFill(table, 0, CODE_LIMIT * 4);
 
   const uint32_t m = header->minCodeSize;
   const uint32_t highestLiteral = (1u << m) - 1;
   const uint32_t clearCode = 1u << m;
   const uint32_t endCode = clearCode + 1;
+  const uint32_t noPrevious = 0xFFFFFFFFu;  // greater than any assigned code
   for (uint32_t c = 0; c <= highestLiteral; ++c) {
     table[c] = c << 16;
-    info[c] = 1 | (c << 16);
+    table[CODE_LIMIT + c] = 1 | (c << 16);
   }
 
+  const uint32_t initialWidth = m + 1;
   uint32_t last = endCode;
-  uint32_t width = m + 1;
+  uint32_t width = initialWidth;
   uint32_t limit = 1u << width;
-  uint32_t previous = 0;
-  bool havePrevious = false;
+  uint32_t previous = noPrevious;
 
   // Bit reader: whole bytes of the current sub-block are shifted into `bits`
   // as they are needed, least significant bit first.
@@ -137,16 +146,20 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
   uint32_t bits = 0;
   uint32_t bitCount = 0;
 
+  // The writer lives in locals (registers) on the fast path; the struct is
+  // filled only around the rare strings that cross a row end.
   PixelWriter w;
   w.base = pixels;
   w.width = header->width;
   w.height = header->height;
   w.stride = PixelStride(header->width);
-  w.rowsBelow = w.height - 1;
-  w.out = pixels + w.rowsBelow * w.stride;
-  w.room = w.width;
+  w.surplus = 0;
+  uint32_t rowsBelow = w.height - 1;
+  uint8_t* out = pixels + rowsBelow * w.stride;
+  uint32_t room = w.width;
+  const uint32_t imageWidth = w.width;
+  const uint32_t rowStep = w.width + w.stride;
 
-  uint32_t produced = 0;
   uint32_t codes = 0;
   LzwStop stop = LZW_DATA_END;
 
@@ -161,7 +174,7 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
       bitCount += 8;
       --blockLeft;
     }
-    uint32_t code = bits & ((1u << width) - 1);
+    uint32_t code = bits & (limit - 1);
     bits >>= width;
     bitCount -= width;
     // Once the last bit of a sub-block is taken the next one is fetched at
@@ -173,83 +186,93 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
     }
     ++codes;
 
-    if (code == clearCode) {
+    if (code - clearCode <= 1) {
+      if (code == endCode) {
+        if (pos < length) ++pos;  // the zero length byte closing the sub-blocks
+        stop = LZW_END_CODE;
+        break;
+      }
       last = endCode;
-      width = m + 1;
-      limit = 1u << width;
-      havePrevious = false;
+      width = initialWidth;
+      limit = 1u << initialWidth;
+      previous = noPrevious;
       continue;
     }
-    if (code == endCode) {
-      if (pos < length) ++pos;  // the zero length byte closing the sub-blocks
-      stop = LZW_END_CODE;
-      break;
-    }
 
-    uint32_t stringLength;
-    if (!havePrevious) {
+    if (previous == noPrevious) {
       // After a clear (or at the start) only a literal names a string.
-      if (code > highestLiteral) {
+      if (code >= clearCode) {
         stop = LZW_BAD_CODE;
         break;
       }
-      stringLength = 1;
     } else {
-      // One past the last assigned code is the previous string followed by
-      // its own first pixel; anything further, or past a full table, names
-      // nothing.
-      if (code > last && (code != last + 1 || last + 1 >= CODE_LIMIT)) {
-        stop = LZW_BAD_CODE;
-        break;
+      uint32_t previousInfo = table[CODE_LIMIT + previous];
+      uint32_t firstPixel;
+      if (code > last) {
+        // One past the last assigned code is the previous string followed
+        // by its own first pixel; anything further, or past a full table,
+        // names nothing.
+        if (code != last + 1 || last + 1 >= CODE_LIMIT) {
+          stop = LZW_BAD_CODE;
+          break;
+        }
+        firstPixel = previousInfo >> 16;
+      } else {
+        firstPixel = table[CODE_LIMIT + code] >> 16;
       }
       if (last + 1 < CODE_LIMIT) {
-        uint32_t firstPixel = info[code > last ? previous : code] >> 16;
         ++last;
         table[last] = previous | (firstPixel << 16);
-        info[last] = ((info[previous] & 0xFFFF) + 1) | (info[previous] & 0xFFFF0000u);
+        table[CODE_LIMIT + last] = previousInfo + 1;  // one longer, same first pixel
         if (last + 1 == limit && width < MAX_CODE_WIDTH) {
           ++width;
           limit <<= 1;
         }
       }
-      stringLength = info[code] & 0xFFFF;
     }
+    previous = code;
 
-    produced = (produced > 0xFFFFFFFFu - stringLength) ? 0xFFFFFFFFu : produced + stringLength;
-    if (stringLength <= w.room) {
-      uint8_t* q = w.out + stringLength - 1;
+    uint32_t stringLength = table[CODE_LIMIT + code] & 0xFFFF;
+    if (stringLength <= room) {
+      uint8_t* q = out + stringLength - 1;
       uint32_t c = code;
-      while (c > highestLiteral) {
+      while (c >= clearCode) {  // no code between the literals and the entries is walked
         uint32_t entry = table[c];
         *q-- = (uint8_t)(entry >> 16);
         c = entry & 0xFFFF;
       }
       *q = (uint8_t)c;
-      w.out += stringLength;
-      w.room -= stringLength;
-      if (w.room == 0 && w.rowsBelow != 0) {
-        --w.rowsBelow;
-        w.out -= w.width + w.stride;
-        w.room = w.width;
+      out += stringLength;
+      room -= stringLength;
+      if (room == 0 && rowsBelow != 0) {
+        --rowsBelow;
+        out -= rowStep;
+        room = imageWidth;
       }
     } else {
+      w.out = out;
+      w.room = room;
+      w.rowsBelow = rowsBelow;
       WriteStringSlowly(&w, table, code, stringLength, highestLiteral);
+      out = w.out;
+      room = w.room;
+      rowsBelow = w.rowsBelow;
     }
-    previous = code;
-    havePrevious = true;
   }
 finished:
 
   // Deterministic contents where the data did not reach, and in the padding.
-  if (w.room != 0) {
-    MemFill(w.out, 0, w.room);
-    MemFill(pixels, 0, (size_t)w.rowsBelow * w.stride);
+  uint32_t written = w.width * w.height;
+  if (room != 0) {
+    written = (w.height - 1 - rowsBelow) * w.width + (w.width - room);
+    MemFill(out, 0, room);
+    MemFill(pixels, 0, (size_t)rowsBelow * w.stride);
   }
   if (w.stride != w.width) {
     for (uint32_t r = 0; r < w.height; ++r) MemFill(pixels + r * w.stride + w.width, 0, w.stride - w.width);
   }
 
-  result->pixels = produced;
+  result->pixels = (w.surplus > 0xFFFFFFFFu - written) ? 0xFFFFFFFFu : written + w.surplus;
   result->codes = codes;
   result->consumed = pos;
   result->stop = stop;
