@@ -16,6 +16,10 @@ enum {
   CELL_SPRITES_Y = 225,  // row 0 of the cell pictures in the sheet
 };
 
+// Sent to itself while opening: showing the window activates it after
+// WM_INITDIALOG, which would take the keys away from the game.
+#define WM_RETURN_FOCUS (WM_APP + 1)
+
 static void PaintStatistics(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
@@ -58,8 +62,12 @@ INT_PTR CALLBACK StatisticsDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
                  main.top + STATISTICS_Y_BELOW_TOP, STATISTICS_WIDTH, STATISTICS_HEIGHT, FALSE);
       // Keys keep going to the game.
       SetFocus(game.mainWindow);
+      PostMessageA(dialog, WM_RETURN_FOCUS, 0, 0);
       return TRUE;
     }
+    case WM_RETURN_FOCUS:
+      SetFocus(game.mainWindow);
+      return TRUE;
     case WM_PAINT:
       PaintStatistics(dialog);
       return TRUE;
