@@ -1,0 +1,163 @@
+# Shell functions for running Vexal.exe under Wine: the prefix, a headless X
+# server, the virtual desktop, waiting for windows, screenshots and a clean
+# stop. Source it from bash; every function prints its errors to stderr and
+# returns non-zero on failure.
+#
+#   vexal_wine_env PREFIX           export the environment for PREFIX
+#   vexal_wine_prefix PREFIX [WxH]  create or refresh PREFIX (fast when current);
+#                                   with WxH every program of the prefix runs in
+#                                   one Wine virtual desktop "Vexal" of that size
+#   vexal_xvfb_start [WxH]          start Xvfb on a free display, export DISPLAY
+#   vexal_desktop_start NAME WxH EXE [ARGS...]
+#                                   start EXE inside a Wine virtual desktop
+#   vexal_wait_window TITLE [SECS]  print the X id of the first window titled TITLE
+#   vexal_screenshot FILE [WINDOW]  capture the root window (or WINDOW) to FILE
+#   vexal_stop                      end Wine in the prefix, then our Xvfb
+
+VEXAL_WINE_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# The program's own strings are GBK: Wine maps the ANSI calls to code page 936
+# only under a Chinese locale. The overrides keep Wine from offering to
+# install Mono and Gecko, which nothing here needs.
+vexal_wine_env() {
+  local prefix=$1
+  export WINEPREFIX=$prefix
+  export WINEARCH=win32
+  export WINEDEBUG=${VEXAL_WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=zh_CN.UTF-8
+  export LC_ALL=zh_CN.UTF-8
+}
+
+# Registry settings the prefix gets: the dialog and menu faces that the
+# resources name have no CJK glyphs in Wine's own fonts, so they are mapped to
+# a font that has them. A desktop size puts every program into one virtual
+# desktop, so that `wine Vexal.exe` both runs there and returns the exit code.
+vexal_wine_reg_text() {
+  local desktop=${1:-}
+  cat <<'EOF'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"Tahoma"="WenQuanYi Micro Hei"
+"MS Shell Dlg"="WenQuanYi Micro Hei"
+"MS Shell Dlg 2"="WenQuanYi Micro Hei"
+"MS Sans Serif"="WenQuanYi Micro Hei"
+"Microsoft Sans Serif"="WenQuanYi Micro Hei"
+"SimSun"="WenQuanYi Micro Hei"
+"NSimSun"="WenQuanYi Micro Hei"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+EOF
+  if [ -n "$desktop" ]; then
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Vexal"\n'
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Vexal"="%s"\n' "$desktop"
+  fi
+}
+
+# Creates the prefix on first use; later calls compare a stamp of the Wine
+# version and the registry text and return at once when both still match.
+vexal_wine_prefix() {
+  local prefix=$1 desktop=${2:-}
+  vexal_wine_env "$prefix"
+  local stamp_file=$prefix/.vexal-stamp
+  local stamp
+  stamp="$(wine --version 2>/dev/null) $(vexal_wine_reg_text "$desktop" | cksum)"
+  if [ -f "$prefix/system.reg" ] && [ -f "$stamp_file" ] && [ "$(cat "$stamp_file")" = "$stamp" ]; then
+    return 0
+  fi
+  mkdir -p "$prefix"
+  if [ ! -f "$prefix/system.reg" ]; then
+    echo "wine-env: creating the Wine prefix $prefix (once)" >&2
+    wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed for $prefix" >&2; return 1; }
+    wineserver -w
+  fi
+  local reg=$prefix/vexal-settings.reg
+  vexal_wine_reg_text "$desktop" >"$reg"
+  wine regedit "$reg" >/dev/null 2>&1 || { echo "wine-env: regedit failed" >&2; return 1; }
+  wineserver -w
+  if ! grep -q 'WenQuanYi Micro Hei' "$prefix/system.reg"; then
+    echo "wine-env: the font substitutes did not reach $prefix/system.reg" >&2
+    return 1
+  fi
+  printf '%s\n' "$stamp" >"$stamp_file"
+}
+
+# Picks the first display number without a lock file or socket.
+vexal_free_display() {
+  local n
+  for n in $(seq 90 199); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      echo "$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+VEXAL_XVFB_PID=
+vexal_xvfb_start() {
+  local size=${1:-1024x768}
+  local n
+  n=$(vexal_free_display) || { echo "wine-env: no free X display" >&2; return 1; }
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  VEXAL_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    if xdpyinfo >/dev/null 2>&1 || xwininfo -root >/dev/null 2>&1; then
+      return 0
+    fi
+    if ! kill -0 "$VEXAL_XVFB_PID" 2>/dev/null; then
+      break
+    fi
+    sleep 0.05
+  done
+  echo "wine-env: Xvfb did not come up on $DISPLAY" >&2
+  return 1
+}
+
+VEXAL_DESKTOP_PID=
+vexal_desktop_start() {
+  local name=$1 size=$2
+  shift 2
+  wine explorer "/desktop=$name,$size" "$@" >/dev/null 2>&1 &
+  VEXAL_DESKTOP_PID=$!
+}
+
+vexal_wait_window() {
+  local title=$1 secs=${2:-30}
+  local deadline=$((SECONDS + secs)) id
+  while [ $SECONDS -le $deadline ]; do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "wine-env: no window titled '$title' within ${secs}s" >&2
+  return 1
+}
+
+vexal_screenshot() {
+  local file=$1 window=${2:-root}
+  import -window "$window" "$file"
+}
+
+vexal_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
+  if [ -n "$VEXAL_DESKTOP_PID" ]; then
+    wait "$VEXAL_DESKTOP_PID" 2>/dev/null || true
+    VEXAL_DESKTOP_PID=
+  fi
+  if [ -n "$VEXAL_XVFB_PID" ]; then
+    kill "$VEXAL_XVFB_PID" 2>/dev/null || true
+    wait "$VEXAL_XVFB_PID" 2>/dev/null || true
+    VEXAL_XVFB_PID=
+  fi
+}

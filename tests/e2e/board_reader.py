@@ -1,0 +1,123 @@
+"""Reads the game from a screenshot: finds the board by its white top edge and
+grey bottom edge, names every cell by matching it against the sheet's cell
+pictures, and reads the three preview balls. A small planner then picks
+moves that build a row or column of five of one colour."""
+
+from collections import deque
+
+CELL = 36
+FRAME = 328
+WHITE = (255, 255, 255)
+GREY = (85, 85, 85)
+UNKNOWN = -1
+
+
+class CellPictures:
+    """Cell pictures of colours 0-7 for the frames the tests look for."""
+
+    def __init__(self, sheet):
+        self.frames = {}
+        for frame in range(10):
+            self.frames[frame] = [sheet.crop(CELL * c, 225 + CELL * frame, CELL, CELL) for c in range(8)]
+
+    def classify(self, picture, frame=0, limit=12.0):
+        """The colour whose picture in the given frame matches best, or UNKNOWN."""
+        best, best_diff = UNKNOWN, None
+        for colour, ref in enumerate(self.frames[frame]):
+            d = picture.difference(ref)
+            if best_diff is None or d < best_diff:
+                best, best_diff = colour, d
+        return best if best_diff <= limit else UNKNOWN
+
+
+def find_board(image, area):
+    """Screen (x, y) of the board frame's top-left corner inside area (x, y, w, h), or None."""
+    ax, ay, aw, ah = area
+    white_run = bytes(WHITE) * (FRAME - 1)
+    for y in range(ay, ay + ah - FRAME + 1):
+        row = image.row(y, ax, ax + aw)
+        start = 0
+        while True:
+            i = row.find(white_run, start)
+            if i < 0:
+                break
+            if i % 3 == 0:
+                x = ax + i // 3
+                if (image.pixel(x, y + FRAME - 1) == WHITE and image.pixel(x + 1, y + FRAME - 1) == GREY
+                        and image.pixel(x + FRAME - 1, y + FRAME // 2) == GREY
+                        and image.pixel(x, y + FRAME // 2) == WHITE):
+                    return x, y
+            start = i + 1
+    return None
+
+
+def read_board(image, origin, pictures):
+    """9 x 9 list of rows of colours (0 empty, 1-7, UNKNOWN)."""
+    ox, oy = origin
+    return [[pictures.classify(image.crop(ox + 2 + CELL * c, oy + 2 + CELL * r, CELL, CELL))
+             for c in range(9)] for r in range(9)]
+
+
+def cell_centre(origin, column, row):
+    return origin[0] + 2 + CELL * column + CELL // 2, origin[1] + 2 + CELL * row + CELL // 2
+
+
+def read_preview(image, preview_origin, pictures, shown=True):
+    """Colours of the three preview places: small balls (frame 6) when shown, else bare tiles."""
+    px, py = preview_origin
+    frame = 6 if shown else 0
+    return [pictures.classify(image.crop(px + CELL * i, py, CELL, CELL), frame) for i in range(3)]
+
+
+def reachable(board, start):
+    """Cells reachable from start through empty cells (orthogonal steps)."""
+    seen = set()
+    queue = deque([start])
+    while queue:
+        c, r = queue.popleft()
+        for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+            nc, nr = c + dc, r + dr
+            if 0 <= nc < 9 and 0 <= nr < 9 and (nc, nr) not in seen and board[nr][nc] == 0:
+                seen.add((nc, nr))
+                queue.append((nc, nr))
+    return seen
+
+
+def segments():
+    """Every run of five cells along a row or a column, as lists of (column, row)."""
+    for fixed in range(9):
+        for start in range(5):
+            yield [(start + i, fixed) for i in range(5)]
+            yield [(fixed, start + i) for i in range(5)]
+
+
+def plan_move(board):
+    """(from, to) that brings a ball of some colour into a five-cell run holding only
+    that colour and empty cells, preferring the fullest run; else any legal move that
+    keeps clear of the best run; None when nothing can move."""
+    best = None
+    for seg in segments():
+        colours = {board[r][c] for c, r in seg if board[r][c] != 0}
+        if len(colours) != 1:
+            continue
+        colour = colours.pop()
+        have = sum(1 for c, r in seg if board[r][c] == colour)
+        empties = [(c, r) for c, r in seg if board[r][c] == 0]
+        inside = set(seg)
+        for r in range(9):
+            for c in range(9):
+                if board[r][c] != colour or (c, r) in inside:
+                    continue
+                reach = reachable(board, (c, r))
+                targets = [e for e in empties if e in reach]
+                if targets and (best is None or have > best[0]):
+                    best = (have, (c, r), targets[0], inside)
+    if best:
+        return best[1], best[2]
+    for r in range(9):
+        for c in range(9):
+            if board[r][c] > 0:
+                reach = sorted(reachable(board, (c, r)))
+                if reach:
+                    return (c, r), reach[0]
+    return None

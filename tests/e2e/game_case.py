@@ -1,0 +1,125 @@
+"""A unittest base class: one Wine session per test module, one fresh game
+folder and process per test, screenshots kept for every state looked at."""
+
+import os
+import time
+import unittest
+
+import board_reader
+import harness
+
+TITLE = "Vexal5.2"
+
+
+class Game:
+    """A running Vexal.exe and what the tests know about its window."""
+
+    def __init__(self, session, pictures, folder, process):
+        self.session, self.pictures, self.folder, self.process = session, pictures, folder, process
+        self.outer = self.client = self.origin = None
+
+    def locate(self):
+        self.outer, self.client = self.session.rect(TITLE)
+        return self.outer, self.client
+
+    def shot(self, label):
+        image = self.session.screenshot(label)
+        self.origin = board_reader.find_board(image, self.client)
+        return image
+
+    def board(self, image):
+        if self.origin is None:
+            raise AssertionError("the board frame was not found in " + self.session.last_shot_path)
+        return board_reader.read_board(image, self.origin, self.pictures)
+
+    def preview_origin(self):
+        cx, cy, cw, _ = self.client
+        return cx + (cw - 108) // 2, cy + 5
+
+    def preview(self, image, shown=True):
+        return board_reader.read_preview(image, self.preview_origin(), self.pictures, shown)
+
+    def score_box(self, image):
+        cx, cy, cw, _ = self.client
+        return image.crop(cx + cw - 96, cy + 10, 72, 24)
+
+    def click_cell(self, column, row, pause=0.15):
+        x, y = board_reader.cell_centre(self.origin, column, row)
+        self.session.click(x, y, pause)
+
+    def point_at_panel(self):
+        """Puts the pointer over the top panel, where keys go to the game and a click does nothing."""
+        cx, cy, cw, _ = self.client
+        self.session.xdo("mousemove", str(cx + cw // 2), str(cy + 30))
+        time.sleep(0.1)
+
+    def move(self, source, target, settle=1.2):
+        self.click_cell(*source)
+        self.click_cell(*target)
+        time.sleep(settle)
+
+    def stable_board(self, label, tries=6):
+        """Screenshots until two readings agree and no cell is unreadable."""
+        previous = None
+        for i in range(tries):
+            image = self.shot(f"{label}" if i == 0 else f"{label}-again")
+            board = self.board(image)
+            known = all(v != board_reader.UNKNOWN for row in board for v in row)
+            if known and board == previous:
+                return image, board
+            previous = board
+            time.sleep(0.4)
+        raise AssertionError(f"the board did not settle: {previous} (see {self.session.last_shot_path})")
+
+    def alive(self):
+        return self.process.poll() is None
+
+
+class GameCase(unittest.TestCase):
+    session = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.exe = harness.require_exe()
+        sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
+        cls.pictures = board_reader.CellPictures(sheet)
+        cls.session = harness.WineSession(cls.__module__)
+        cls.session.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.session:
+            cls.session.stop()
+
+    def setUp(self):
+        self.games = []
+
+    def tearDown(self):
+        for game in self.games:
+            if game.alive():
+                game.process.kill()
+                game.process.wait(10)
+        if self.games:
+            self.session.wait_gone(TITLE)
+
+    def start_game(self, label, files=None):
+        """Starts the game in a new folder holding the given files ({name: bytes})."""
+        folder = self.session.new_game_folder(f"{self._testMethodName}-{label}")
+        for name, data in (files or {}).items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        process = self.session.launch(self.exe, folder)
+        game = Game(self.session, self.pictures, folder, process)
+        self.games.append(game)
+        self.session.wait_for_window(TITLE, timeout=30)
+        time.sleep(0.8)
+        game.locate()
+        return game
+
+    def quit_game(self, game):
+        """Ends the game with Alt+x and returns its exit code."""
+        game.point_at_panel()
+        self.session.key("alt+x", pause=0.5)
+        code = harness.wait_exit(game.process, 15)
+        self.assertIsNotNone(code, "Alt+x did not end the program")
+        return code

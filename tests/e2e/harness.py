@@ -1,0 +1,310 @@
+"""Runs a Win32 program under Wine in a headless X server and drives it like
+a player: mouse and keys through xdotool, pictures through ImageMagick's
+import, and window facts through win_probe.exe, a console program that asks
+Win32 itself inside the same Wine desktop.
+
+One Xvfb and one Wine prefix serve a whole test module; every launch gets a
+fresh game folder as its current directory."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+DESKTOP_SIZE = (1024, 768)
+
+
+def env_path(name):
+    value = os.environ.get(name, "")
+    if not value:
+        raise RuntimeError(f"{name} is not set: run the end-to-end tests through CTest")
+    return value
+
+
+def require_exe():
+    """The path of Vexal.exe, or a failure that says how to build it."""
+    exe = os.environ.get("VEXAL_EXE", "")
+    if not exe:
+        raise AssertionError(
+            "VEXAL_WIN32_BUILD was not given to CMake: configure with "
+            "-DVEXAL_WIN32_BUILD=<root>/build/win32 (scripts/test does)")
+    if not os.path.isfile(exe):
+        raise AssertionError(f"{exe} does not exist: build the cross build first "
+                             "(cmake --build build/win32)")
+    return exe
+
+
+class Image:
+    """A 24-bit picture read from a binary PPM."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    @staticmethod
+    def from_ppm(blob):
+        m = re.match(rb"P6\s+(?:#.*\s+)*(\d+)\s+(\d+)\s+(\d+)\s", blob)
+        if not m:
+            raise ValueError("not a binary PPM")
+        w, h, maxval = int(m.group(1)), int(m.group(2)), int(m.group(3))
+        if maxval != 255:
+            raise ValueError("only 8-bit PPM is handled")
+        start = m.end()
+        data = blob[start:start + w * h * 3]
+        if len(data) != w * h * 3:
+            raise ValueError("short PPM")
+        return Image(w, h, data)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, x, y, w, h):
+        rows = []
+        for yy in range(y, y + h):
+            i = (yy * self.width + x) * 3
+            rows.append(self.data[i:i + w * 3])
+        return Image(w, h, b"".join(rows))
+
+    def row(self, y, x0=0, x1=None):
+        x1 = self.width if x1 is None else x1
+        i = y * self.width * 3
+        return self.data[i + x0 * 3:i + x1 * 3]
+
+    def difference(self, other):
+        """Mean absolute difference per channel, 0 for identical pictures."""
+        assert (self.width, self.height) == (other.width, other.height)
+        total = sum(abs(a - b) for a, b in zip(self.data, other.data))
+        return total / len(self.data)
+
+    def count(self, predicate):
+        n = 0
+        d = self.data
+        for i in range(0, len(d), 3):
+            if predicate(d[i], d[i + 1], d[i + 2]):
+                n += 1
+        return n
+
+    def to_ppm(self):
+        return b"P6\n%d %d\n255\n" % (self.width, self.height) + self.data
+
+
+def run(cmd, timeout=30, **kw):
+    if "input" not in kw:
+        kw["stdin"] = subprocess.DEVNULL
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, **kw)
+
+
+class WineSession:
+    """One Xvfb display and one Wine prefix for a test module."""
+
+    def __init__(self, name):
+        self.name = name
+        work = env_path("VEXAL_E2E_WORK")
+        self.prefix = os.path.join(work, "prefix")
+        self.artifacts = os.path.join(env_path("VEXAL_E2E_ARTIFACTS"), name)
+        self.probe = env_path("VEXAL_PROBE")
+        self.lib = env_path("VEXAL_WINE_LIB")
+        os.makedirs(self.artifacts, exist_ok=True)
+        self.games_root = tempfile.mkdtemp(prefix=f"{name}-", dir=work)
+        self.xvfb = None
+        self.desktop = None
+        self.env = None
+        self.shot_number = 0
+
+    def start(self):
+        w, h = DESKTOP_SIZE
+        prep = run(["bash", "-c", 'source "$0"; vexal_wine_prefix "$1" "$2"', self.lib, self.prefix,
+                    f"{w}x{h}"], timeout=300)
+        if prep.returncode != 0:
+            raise RuntimeError("the Wine prefix could not be made: " + prep.stderr.decode(errors="replace"))
+        display = self._free_display()
+        self.xvfb = subprocess.Popen(stdin=subprocess.DEVNULL, args=["Xvfb", f":{display}", "-screen", "0", f"{w}x{h}x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        env = dict(os.environ)
+        env.update(DISPLAY=f":{display}", WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
+        self.env = env
+        for _ in range(100):
+            if run(["xdpyinfo"], env=env).returncode == 0:
+                break
+            time.sleep(0.05)
+        else:
+            raise RuntimeError("Xvfb did not start")
+        # Start the Wine server and the desktop once, detached from every pipe: a
+        # process that started them would otherwise hand its output pipe on to
+        # them, and whoever reads that pipe would wait for their end.
+        subprocess.run(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        self.desktop = subprocess.Popen(["wine", "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if "Vexal - Wine desktop" in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
+                break
+            time.sleep(0.1)
+        else:
+            raise RuntimeError("the Wine desktop did not appear")
+
+    @staticmethod
+    def _free_display():
+        for n in range(90, 200):
+            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+                return n
+        raise RuntimeError("no free X display")
+
+    def stop(self):
+        if self.env:
+            run(["wineserver", "-k"], env=self.env)
+            run(["wineserver", "-w"], env=self.env, timeout=60)
+        if self.desktop:
+            wait_exit(self.desktop, 10)
+            self.desktop = None
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
+            self.xvfb = None
+        shutil.rmtree(self.games_root, ignore_errors=True)
+
+    # ---- the game folder and the program -------------------------------------------------
+
+    def new_game_folder(self, label):
+        folder = os.path.join(self.games_root, label)
+        os.makedirs(folder)
+        return folder
+
+    def launch(self, exe, folder, *args):
+        return subprocess.Popen(["wine", exe, *args], cwd=folder, env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    # ---- Win32 facts -------------------------------------------------------------------------
+
+    def probe_lines(self, *args):
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", self.probe, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                           stderr=subprocess.DEVNULL, timeout=30)
+            out.seek(0)
+            return out.read().decode("utf-8", errors="replace").splitlines()
+
+    def windows(self):
+        """Visible top-level windows: (title, class, x, y, w, h)."""
+        result = []
+        for line in self.probe_lines("windows"):
+            m = re.match(r"window \S+ (-?\d+) (-?\d+) (\d+) (\d+) ([^\t]*)\t(.*)$", line)
+            if m:
+                x, y, w, h = (int(m.group(i)) for i in range(1, 5))
+                result.append((m.group(6), m.group(5), x, y, w, h))
+        return result
+
+    def wait_for_window(self, title, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for win in self.windows():
+                if win[0] == title:
+                    return win
+            time.sleep(0.2)
+        raise AssertionError(f"no window titled {title!r} within {timeout}s; open: {self.windows()}")
+
+    def wait_gone(self, title, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if all(w[0] != title for w in self.windows()):
+                return True
+            time.sleep(0.2)
+        return False
+
+    def rect(self, title):
+        """((x, y, w, h) outer, (x, y, w, h) client) in screen pixels."""
+        for line in self.probe_lines("rect", title):
+            m = re.match(r"outer (-?\d+) (-?\d+) (\d+) (\d+) client (-?\d+) (-?\d+) (\d+) (\d+)", line)
+            if m:
+                v = [int(g) for g in m.groups()]
+                return tuple(v[:4]), tuple(v[4:])
+        raise AssertionError(f"no window titled {title!r}")
+
+    def menu_checked(self, title, item):
+        lines = self.probe_lines("menu", title, str(item))
+        if lines and lines[0] in ("checked", "unchecked"):
+            return lines[0] == "checked"
+        raise AssertionError(f"menu item {item} of {title!r}: {lines}")
+
+    def children(self, title):
+        """Child controls: (id, class, text, x, y, w, h)."""
+        result = []
+        for line in self.probe_lines("children", title):
+            m = re.match(r"child (-?\d+) (-?\d+) (-?\d+) (\d+) (\d+) (\d) ([^\t]*)\t(.*)$", line)
+            if m:
+                result.append((int(m.group(1)), m.group(7), m.group(8), int(m.group(2)), int(m.group(3)),
+                               int(m.group(4)), int(m.group(5))))
+        return result
+
+    def foreground(self):
+        lines = self.probe_lines("focus")
+        return lines[0][len("focus "):] if lines and lines[0].startswith("focus") else ""
+
+    # ---- input ---------------------------------------------------------------------------------
+
+    def xdo(self, *args):
+        out = run(["xdotool", *args], env=self.env)
+        if out.returncode != 0:
+            raise RuntimeError("xdotool " + " ".join(args) + ": " + out.stderr.decode(errors="replace"))
+
+    def click(self, x, y, pause=0.15):
+        self.xdo("mousemove", str(x), str(y))
+        time.sleep(0.05)
+        self.xdo("click", "1")
+        time.sleep(pause)
+
+    def drag(self, x0, y0, x1, y1):
+        self.xdo("mousemove", str(x0), str(y0))
+        time.sleep(0.1)
+        self.xdo("mousedown", "1")
+        time.sleep(0.2)
+        steps = 8
+        for i in range(1, steps + 1):
+            self.xdo("mousemove", str(x0 + (x1 - x0) * i // steps), str(y0 + (y1 - y0) * i // steps))
+            time.sleep(0.05)
+        time.sleep(0.2)
+        self.xdo("mouseup", "1")
+        time.sleep(0.3)
+
+    def key(self, *keys, pause=0.3):
+        self.xdo("key", "--delay", "60", *keys)
+        time.sleep(pause)
+
+    def type_text(self, text, pause=0.2):
+        self.xdo("type", "--delay", "40", text)
+        time.sleep(pause)
+
+    # ---- pictures ------------------------------------------------------------------------------
+
+    def screenshot(self, label):
+        """Grabs the whole desktop, keeps it as a numbered PNG artefact and returns it."""
+        out = run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env)
+        if out.returncode != 0:
+            raise RuntimeError("import failed: " + out.stderr.decode(errors="replace"))
+        image = Image.from_ppm(out.stdout)
+        self.shot_number += 1
+        path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
+        run(["convert", "ppm:-", path], input=image.to_ppm())
+        self.last_shot_path = path
+        return image
+
+    def settle(self, seconds=0.4):
+        time.sleep(seconds)
+
+
+def read_sheet(gif_path):
+    """The sprite sheet as an Image, decoded by ImageMagick."""
+    out = run(["convert", gif_path + "[0]", "-depth", "8", "ppm:-"])
+    if out.returncode != 0:
+        raise RuntimeError("cannot read " + gif_path + ": " + out.stderr.decode(errors="replace"))
+    return Image.from_ppm(out.stdout)
+
+
+def wait_exit(process, timeout=10):
+    try:
+        return process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        return None

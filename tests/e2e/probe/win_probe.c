@@ -1,0 +1,122 @@
+/* A console program the end-to-end harness runs inside the same Wine desktop
+ * as the game, to read what a screenshot cannot tell reliably: window
+ * rectangles, the client area, menu check marks and the texts of controls.
+ * Every answer is one line of UTF-8 on stdout; a failure prints "error ..."
+ * and exits with 1.
+ *
+ *   win_probe windows               every visible top-level window
+ *   win_probe rect TITLE            outer and client rectangle, screen coordinates
+ *   win_probe menu TITLE ID         "checked" or "unchecked" for menu item ID
+ *   win_probe children TITLE        class and text of each child control
+ *   win_probe focus                 title of the foreground window
+ */
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <wchar.h>
+
+static void PrintUtf8(const WCHAR *text)
+{
+    char buffer[1024];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, NULL, NULL);
+    if (n <= 0)
+        buffer[0] = 0;
+    fputs(buffer, stdout);
+}
+
+
+static BOOL CALLBACK ListWindow(HWND window, LPARAM unused)
+{
+    WCHAR title[256], className[128];
+    RECT r;
+    (void)unused;
+    if (!IsWindowVisible(window))
+        return TRUE;
+    GetWindowTextW(window, title, 256);
+    GetClassNameW(window, className, 128);
+    GetWindowRect(window, &r);
+    printf("window %p %ld %ld %ld %ld ", (void *)window, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    PrintUtf8(className);
+    fputs("\t", stdout);
+    PrintUtf8(title);
+    fputs("\n", stdout);
+    return TRUE;
+}
+
+static BOOL CALLBACK ListChild(HWND child, LPARAM unused)
+{
+    WCHAR text[512], className[128];
+    RECT r;
+    (void)unused;
+    GetClassNameW(child, className, 128);
+    GetWindowTextW(child, text, 512);
+    GetWindowRect(child, &r);
+    printf("child %d %ld %ld %ld %ld %d ", GetDlgCtrlID(child), r.left, r.top, r.right - r.left, r.bottom - r.top,
+           IsWindowVisible(child) ? 1 : 0);
+    PrintUtf8(className);
+    fputs("\t", stdout);
+    PrintUtf8(text);
+    fputs("\n", stdout);
+    return TRUE;
+}
+
+/* Wide arguments: the titles are Chinese and the ANSI code page is 936. */
+int wmain(int argc, WCHAR **argv)
+{
+    HWND window;
+    if (argc >= 2 && !wcscmp(argv[1], L"windows")) {
+        EnumWindows(ListWindow, 0);
+        return 0;
+    }
+    if (argc >= 2 && !wcscmp(argv[1], L"focus")) {
+        WCHAR title[256];
+        window = GetForegroundWindow();
+        title[0] = 0;
+        if (window)
+            GetWindowTextW(window, title, 256);
+        fputs("focus ", stdout);
+        PrintUtf8(title);
+        fputs("\n", stdout);
+        return 0;
+    }
+    if (argc < 3) {
+        puts("error usage");
+        return 1;
+    }
+    window = FindWindowW(NULL, argv[2]);
+    if (!window) {
+        puts("error no such window");
+        return 1;
+    }
+    if (!wcscmp(argv[1], L"rect")) {
+        RECT outer, client;
+        POINT origin = {0, 0};
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &client);
+        ClientToScreen(window, &origin);
+        printf("outer %ld %ld %ld %ld client %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
+               outer.bottom - outer.top, origin.x, origin.y, client.right, client.bottom);
+        return 0;
+    }
+    if (!wcscmp(argv[1], L"menu") && argc >= 4) {
+        HMENU menu = GetMenu(window);
+        UINT state;
+        if (!menu) {
+            puts("error no menu");
+            return 1;
+        }
+        state = GetMenuState(menu, (UINT)_wtoi(argv[3]), MF_BYCOMMAND);
+        if (state == (UINT)-1) {
+            puts("error no such item");
+            return 1;
+        }
+        puts(state & MF_CHECKED ? "checked" : "unchecked");
+        return 0;
+    }
+    if (!wcscmp(argv[1], L"children")) {
+        EnumChildWindows(window, ListChild, 0);
+        return 0;
+    }
+    puts("error unknown command");
+    return 1;
+}

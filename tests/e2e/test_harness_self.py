@@ -1,0 +1,70 @@
+"""The harness against a minimal window of its own, so that a fault in the
+plumbing (display, prefix, probe, input, exit codes) shows up here and not
+as a puzzling game failure."""
+
+import os
+import unittest
+
+import harness
+
+FILL = (0, 128, 255)
+TITLE = "MinimalWindow"
+
+
+class HarnessSelfTest(unittest.TestCase):
+
+    @classmethod
+    def setUpClass(cls):
+        cls.exe = harness.env_path("VEXAL_MINIMAL")
+        cls.session = harness.WineSession(cls.__module__)
+        cls.session.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.stop()
+
+    def launch(self, *args):
+        folder = self.session.new_game_folder(f"{self._testMethodName}{len(args)}")
+        process = self.session.launch(self.exe, folder, *args)
+        self.session.wait_for_window(TITLE, timeout=30)
+        return process
+
+    def close(self, process):
+        outer, client = self.session.rect(TITLE)
+        self.session.click(client[0] + 10, client[1] + 10)
+        self.session.key("alt+F4", pause=0.5)
+        code = harness.wait_exit(process, 15)
+        if code is None:
+            process.kill()
+            process.wait(10)
+        return code
+
+    def test_probe_rectangles_match_the_picture(self):
+        process = self.launch()
+        outer, client = self.session.rect(TITLE)
+        self.assertEqual(outer, (202, 174, 620, 420))
+        cx, cy, cw, ch = client
+        image = self.session.screenshot("minimal-window")
+        for x, y in ((cx, cy), (cx + cw - 1, cy), (cx, cy + ch - 1), (cx + cw - 1, cy + ch - 1)):
+            self.assertEqual(image.pixel(x, y), FILL, f"client pixel {x},{y}")
+        for x, y in ((cx - 1, cy), (cx, cy - 1), (cx + cw, cy + ch - 1), (cx, cy + ch)):
+            self.assertNotEqual(image.pixel(x, y), FILL, f"frame pixel {x},{y}")
+        self.assertEqual(self.close(process), 0)
+
+    def test_exit_codes_reach_the_harness(self):
+        for args, expected in (((), 0), (("quit-with-7",), 7)):
+            with self.subTest(args=args):
+                self.assertEqual(self.close(self.launch(*args)), expected)
+                self.assertTrue(self.session.wait_gone(TITLE))
+
+    def test_ppm_reader_rejects_bad_input(self):
+        for blob in (b"", b"P5\n1 1\n255\n\0", b"P6\n2 2\n255\n\0\0\0", b"P6\n1 1\n65535\n\0\0\0\0\0\0"):
+            with self.subTest(blob=blob):
+                with self.assertRaises(ValueError):
+                    harness.Image.from_ppm(blob)
+        image = harness.Image.from_ppm(b"P6\n# c\n2 1\n255\n\x01\x02\x03\x04\x05\x06")
+        self.assertEqual(image.pixel(1, 0), (4, 5, 6))
+
+
+if __name__ == "__main__":
+    unittest.main()

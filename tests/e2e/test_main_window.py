@@ -1,0 +1,177 @@
+"""The main window as a player meets it: placement, title and menu, the first
+balls and the preview, moves, the preview toggle, the minimum size and the
+two Alt keys."""
+
+import os
+import time
+import unittest
+
+import board_reader
+from game_case import GameCase, TITLE
+
+
+def balls(board):
+    return [(c, r, board[r][c]) for r in range(9) for c in range(9) if board[r][c] > 0]
+
+
+def dark(r, g, b):
+    return r + g + b < 200
+
+
+class MainWindowTest(GameCase):
+
+    def test_window_opens_centred_with_title_menu_and_board(self):
+        game = self.start_game("open")
+        self.assertEqual(game.outer, (202, 174, 620, 420), "outer rectangle on a 1024 x 768 desktop")
+        cx, cy, cw, ch = game.client
+        self.assertGreater(cy - game.outer[1], 30, "a caption and a menu bar above the client area")
+        image = game.shot("opened")
+        self.assertIsNotNone(game.origin, "board frame not found")
+        self.assertEqual(game.origin, (cx + (cw - 328) // 2, cy + (ch - 376) // 2 + 46), "board centred")
+        # The menu bar is the strip right above the client area: its labels are drawn there.
+        bar = image.crop(game.outer[0] + 4, cy - 18, 200, 16)
+        self.assertGreater(bar.count(dark), 20, "menu labels drawn in the menu bar")
+        self.assertTrue(game.session.menu_checked(TITLE, 512), "next balls checked at start")
+        self.assertFalse(game.session.menu_checked(TITLE, 513), "statistics unchecked at start")
+
+    def test_start_shows_five_balls_and_three_preview_colours(self):
+        game = self.start_game("start")
+        image, board = game.stable_board("start")
+        self.assertEqual(len(balls(board)), 5, board)
+        preview = game.preview(image)
+        self.assertTrue(all(1 <= v <= 7 for v in preview), f"preview {preview}")
+
+    def test_move_to_reachable_cell_then_three_previewed_balls_arrive(self):
+        game = self.start_game("move")
+        image, board = game.stable_board("before-move")
+        preview = game.preview(image)
+        source = balls(board)[0]
+        reach = sorted(board_reader.reachable(board, source[:2]))
+        self.assertTrue(reach, "the first ball can go somewhere")
+        target = reach[len(reach) // 2]
+        game.move(source[:2], target)
+        image, after = game.stable_board("after-move")
+        self.assertEqual(after[source[1]][source[0]], 0, "the ball left its cell")
+        old = {(c, r) for c, r, _ in balls(board)}
+        new_cells = [(c, r, v) for c, r, v in balls(after) if (c, r) not in old and (c, r) != target]
+        if after[target[1]][target[0]] == source[2]:
+            self.assertEqual(len(balls(after)), 8, after)
+            self.assertEqual(sorted(v for _, _, v in new_cells), sorted(preview), "spawned the previewed colours")
+        else:
+            # A spawned ball completed a line of five, which vanished with the mover.
+            self.assertLessEqual(len(balls(after)), 3, after)
+
+    def test_unreachable_target_leaves_board_as_it_was(self):
+        game = self.start_game("unreachable")
+        image, board = game.stable_board("start")
+        # Wall in the top-left corner with two balls, then ask a third ball to go there.
+        for attempt in range(6):
+            if board[0][0] == 0 and board[0][1] > 0 and board[1][0] > 0:
+                break
+            wall = (1, 0) if board[0][1] == 0 else (0, 1)
+            movable = [(c, r) for c, r, _ in balls(board)
+                       if (c, r) not in ((1, 0), (0, 1)) and wall in board_reader.reachable(board, (c, r))]
+            self.assertTrue(movable, f"no ball reaches {wall}: {board}")
+            game.move(movable[0], wall)
+            image, board = game.stable_board(f"walling-{attempt}")
+        else:
+            self.skipTest("spawned balls kept filling the corner")
+        outside = [(c, r) for c, r, _ in balls(board) if (c, r) not in ((1, 0), (0, 1))
+                   and (0, 0) not in board_reader.reachable(board, (c, r))]
+        self.assertTrue(outside)
+        game.click_cell(*outside[0])
+        game.click_cell(0, 0)
+        time.sleep(1.0)
+        image = game.shot("after-unreachable")
+        after = game.board(image)
+        # The chosen ball may still bounce: compare it against every bounce frame.
+        c, r = outside[0]
+        ox, oy = game.origin
+        cell = image.crop(ox + 2 + 36 * c, oy + 2 + 36 * r, 36, 36)
+        after[r][c] = next((game.pictures.classify(cell, f) for f in range(6)
+                            if game.pictures.classify(cell, f) != board_reader.UNKNOWN), board_reader.UNKNOWN)
+        self.assertEqual(after, board, "nothing moved and nothing was spawned")
+
+    def _open_settings_menu(self, game, label):
+        """Opens the second popup with the keyboard and returns (closed, open) screenshots."""
+        game.point_at_panel()
+        closed = game.shot(f"{label}-menu-closed")
+        self.session.key("F10", "Right", "Down", pause=0.6)
+        opened = game.shot(f"{label}-menu-open")
+        self.session.key("Escape", "Escape", pause=0.4)
+        return closed, opened
+
+    @staticmethod
+    def _changed_box(a, b, area):
+        x0, y0, w, h = area
+        xs, ys = [], []
+        for y in range(y0, y0 + h):
+            ra, rb = a.row(y, x0, x0 + w), b.row(y, x0, x0 + w)
+            if ra == rb:
+                continue
+            for x in range(w):
+                if ra[3 * x:3 * x + 3] != rb[3 * x:3 * x + 3]:
+                    xs.append(x0 + x)
+                    ys.append(y)
+        return (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1) if xs else None
+
+    def _check_mark_pixels(self, game, label):
+        closed, opened = self._open_settings_menu(game, label)
+        cx, cy, cw, ch = game.client
+        box = self._changed_box(closed, opened, (cx, cy, cw, ch))
+        self.assertIsNotNone(box, "no popup menu appeared")
+        # The first item's check-mark column: the left 18 pixels of its row.
+        x, y, _, _ = box
+        return opened.crop(x + 2, y + 2, 16, 16).count(dark)
+
+    def test_f3_hides_and_shows_the_preview_and_moves_the_check_mark(self):
+        game = self.start_game("preview")
+        image, _ = game.stable_board("start")
+        shown = game.preview(image, shown=True)
+        self.assertTrue(all(1 <= v <= 7 for v in shown))
+        marked = self._check_mark_pixels(game, "checked")
+        self.assertGreater(marked, 5, "a check mark beside the next-balls item")
+
+        game.point_at_panel()
+        self.session.key("F3")
+        image = game.shot("preview-hidden")
+        self.assertEqual(game.preview(image, shown=False), [0, 0, 0], "three bare tiles")
+        self.assertFalse(game.session.menu_checked(TITLE, 512))
+        self.assertEqual(self._check_mark_pixels(game, "unchecked"), 0, "no check mark once hidden")
+
+        game.point_at_panel()
+        self.session.key("F3")
+        image = game.shot("preview-shown-again")
+        self.assertEqual(game.preview(image, shown=True), shown, "the same colours come back")
+        self.assertTrue(game.session.menu_checked(TITLE, 512))
+
+    def test_window_cannot_be_made_smaller_than_its_start_size(self):
+        game = self.start_game("resize")
+        x, y, w, h = game.outer
+        game.session.drag(x + w - 2, y + h - 2, x + w - 202, y + h - 152)
+        outer, _ = game.locate()
+        game.shot("after-shrink")
+        self.assertEqual(outer[2:], (620, 420), "the minimum tracking size holds")
+        # The same drag outward does resize: the corner was really grabbed.
+        game.session.drag(x + w - 2, y + h - 2, x + w + 58, y + h + 38)
+        outer, client = game.locate()
+        self.assertEqual(outer[2:], (680, 460))
+        time.sleep(0.5)
+        game.shot("after-grow")
+        cx, cy, cw, ch = client
+        self.assertEqual(game.origin, (cx + (cw - 328) // 2, cy + (ch - 376) // 2 + 46), "board centred again")
+
+    def test_alt_upper_x_does_nothing_and_alt_lower_x_exits_with_zero(self):
+        game = self.start_game("alt-x")
+        game.shot("running")
+        game.point_at_panel()
+        self.session.key("alt+shift+x", pause=1.0)
+        self.assertTrue(game.alive(), "Alt+X (upper case) must not end the program")
+        self.session.key("alt+F9", pause=0.5)  # 0x78 as a virtual key would be F9
+        self.assertTrue(game.alive())
+        self.assertEqual(self.quit_game(game), 0)
+        self.assertEqual(os.listdir(game.folder), [], "no high-score file without a new entry")
+
+
+if __name__ == "__main__":
+    unittest.main()
