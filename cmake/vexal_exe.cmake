@@ -1,4 +1,32 @@
-# The Windows side: the portable sources must keep compiling with mingw-w64.
-add_library(vexal_portable STATIC ${VEXAL_PORTABLE_SOURCES} ${VEXAL_DRAW_SOURCES})
-target_include_directories(vexal_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(vexal_portable PRIVATE -Wall -Wextra -ffreestanding -fno-exceptions -fno-rtti)
+# Vexal.exe: every source of the game, the embedded sheet and the resource
+# script, linked without any C or C++ runtime, so that the program imports
+# nothing but KERNEL32, USER32 and GDI32.
+enable_language(RC)
+
+# No runtime libraries by default: the program brings its own memory routines
+# (src/app/runtime_win32.cpp) and names its three system libraries itself.
+set(CMAKE_CXX_STANDARD_LIBRARIES "")
+set(CMAKE_C_STANDARD_LIBRARIES "")
+
+set(VEXAL_EXE_SOURCES ${VEXAL_PORTABLE_SOURCES} ${VEXAL_DRAW_SOURCES} ${VEXAL_WIN32_SOURCES})
+if(EXISTS ${VEXAL_SPRITES_GIF})
+  list(APPEND VEXAL_EXE_SOURCES ${VEXAL_SPRITES_CPP})
+else()
+  message(WARNING "res/sprites.gif is missing: Vexal.exe is not built")
+endif()
+
+if(EXISTS ${VEXAL_SPRITES_GIF})
+  add_executable(Vexal WIN32 ${VEXAL_EXE_SOURCES} ${CMAKE_SOURCE_DIR}/res/vexal.rc)
+  target_include_directories(Vexal PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
+  # windres reads these itself; the build does not see them otherwise.
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/res/vexal.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/dialogs.rc;${CMAKE_SOURCE_DIR}/res/vexal.ico;${CMAKE_SOURCE_DIR}/res/about_logo.bmp;${CMAKE_SOURCE_DIR}/res/about_mask.bmp;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
+  target_compile_options(Vexal PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:-Os -ffreestanding -fno-exceptions -fno-rtti
+      -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector
+      -ffunction-sections -fdata-sections -Wall -Wextra>)
+  target_link_options(Vexal PRIVATE
+    -nostdlib -mwindows -Wl,--entry,_VexalStart@0 -Wl,--gc-sections -s)
+  # libgcc only for the compiler's own helpers (stack probes); it is static.
+  target_link_libraries(Vexal PRIVATE kernel32 user32 gdi32 gcc)
+endif()
