@@ -1,0 +1,93 @@
+// How long the rules take on the window thread, without the pauses: the
+// wave search at its cheapest useful and its most expensive, and whole
+// turns from the click on the ball to the end of the turn.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+#include "fakes/fake_log.h"
+#include "game/game_state.h"
+#include "game/move_turn.h"
+#include "game/path_search.h"
+#include "game/random.h"
+#include "game/spawn.h"
+#include "render/layout.h"
+
+namespace {
+
+HDC const DC = reinterpret_cast<HDC>(0x10);
+HWND const WINDOW = reinterpret_cast<HWND>(0x20);
+
+void Fresh() {
+  std::memset(&game, 0, sizeof game);
+  game.bestScore = 100;
+  LayoutAtCreate(612, 374);
+  LayoutAtSize(612, 374, 612, 374);
+  FakeClear();
+}
+
+void Put(int column, int row, Cell value) { game.Board[CellIndex(column, row)] = value; }
+
+void Click(int column, int row) {
+  LPARAM point = MAKELPARAM(game.boardOriginX + CELL_SIZE * column + 18,
+                            game.boardOriginY + CELL_SIZE * row + 18);
+  OnLeftButtonDown(WINDOW, DC, point);
+  OnLeftButtonUp(WINDOW, DC, point);
+}
+
+void FindPathCornerToCorner(benchmark::State& state) {
+  Fresh();
+  Put(0, 0, 1);
+  for (auto _ : state) {
+    int found = FindPath(0, 0, 8, 8);
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(FindPathCornerToCorner);
+
+void FindPathNoRoute(benchmark::State& state) {
+  // Walled in: all 82 passes run before the search gives up.
+  Fresh();
+  Put(0, 0, 1);
+  Put(1, 0, 2);
+  Put(0, 1, 3);
+  for (auto _ : state) {
+    int found = FindPath(0, 0, 8, 8);
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(FindPathNoRoute);
+
+// A turn from the same position every time: the record is restored and the
+// call log emptied in each iteration.
+void WholeTurn(benchmark::State& state, bool scoring) {
+  Fresh();
+  SeedRandom(42);
+  NewGame(DC);
+  for (int i = 0; i < CELL_COUNT; ++i) game.Board[i] = 0;
+  for (int column = 0; column < 4; ++column) Put(column, 4, 2);
+  Put(8, 8, scoring ? 2 : 5);
+  for (int column = 0; column < 9; ++column) Put(column, 0, Cell(column % 7 + 1));
+  const GameState start = game;
+  Click(8, 8);
+  Click(4, 4);
+  const bool scored = game.score == 10;
+  const int empty = CountEmptyCells();
+  if (scored != scoring || empty != (scoring ? 81 - 9 : 81 - 14 - 3)) {
+    state.SkipWithError("the turn did not go as planned");
+    return;
+  }
+  for (auto _ : state) {
+    game = start;
+    Click(8, 8);
+    Click(4, 4);
+    FakeClear();
+  }
+  benchmark::DoNotOptimize(game.score);
+}
+BENCHMARK_CAPTURE(WholeTurn, LineAndScore, true);
+BENCHMARK_CAPTURE(WholeTurn, ThreeSpawns, false);
+
+}  // namespace
+
+BENCHMARK_MAIN();
