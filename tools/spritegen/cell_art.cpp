@@ -1,5 +1,7 @@
 // The raised board tile and the seven balls in their ten frames.
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <utility>
 
@@ -11,24 +13,25 @@ constexpr double TILE = 36.0;
 constexpr double FLOOR = 32.0;  // where a resting ball touches the tile
 
 const Rgb WHITE = {1, 1, 1};
-const Rgb FACE = {170 / 255.0, 170 / 255.0, 170 / 255.0};
-const Rgb DARK_EDGE = {85 / 255.0, 85 / 255.0, 85 / 255.0};
-const Rgb BLACK = {0, 0, 0};
 
-void Box(cairo_t* cr, double x, double y, double w, double h, Rgb c) {
-  SetColour(cr, c);
-  cairo_rectangle(cr, x, y, w, h);
-  cairo_fill(cr);
-}
-
+// The tile's colours must come out exact, so its pixels are written straight
+// into the picture's surface (whose origin is the picture's corner) rather
+// than through cairo's colour conversion.
 void DrawTile(cairo_t* cr) {
-  Box(cr, 0, 0, TILE, TILE, FACE);
-  Box(cr, 0, 0, TILE - 1, 2, WHITE);      // top highlight
-  Box(cr, 0, 0, 2, TILE - 1, WHITE);      // left highlight
-  Box(cr, TILE - 2, 1, 1, TILE - 2, DARK_EDGE);
-  Box(cr, 1, TILE - 2, TILE - 2, 1, DARK_EDGE);
-  Box(cr, TILE - 1, 0, 1, TILE, BLACK);
-  Box(cr, 0, TILE - 1, TILE, 1, BLACK);
+  cairo_surface_t* target = cairo_get_target(cr);
+  cairo_surface_flush(target);
+  unsigned char* data = cairo_image_surface_get_data(target);
+  const int stride = cairo_image_surface_get_stride(target);
+  const int n = static_cast<int>(TILE);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      uint32_t c = 0xAAAAAA;                                  // face
+      if (x == n - 1 || y == n - 1) c = 0x000000;             // outer edge
+      else if (x == n - 2 || y == n - 2) c = 0x555555;        // shade inside it
+      else if (x < 2 || y < 2) c = 0xFFFFFF;                  // highlight
+      reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride)[x] = c;
+    }
+  cairo_surface_mark_dirty(target);
 }
 
 // A soft shadow on the tile; closer to the ball means darker and smaller.
@@ -200,6 +203,9 @@ void DrawBall(cairo_t* cr, Rgb base, double cx, double cy, double rx, double ry)
 void DrawCellPicture(cairo_t* cr, int colour, int frame) {
   DrawTile(cr);
   if (colour < 1 || colour > 7) return;
+  // Balls, shadows and shards stay on the tile's face, off its bevel.
+  cairo_rectangle(cr, 2, 2, TILE - 4, TILE - 4);
+  cairo_clip(cr);
   const Rgb base = BallColour(colour);
   const double cx = 18.0;
   if (frame < 6) {

@@ -421,11 +421,11 @@ void DrawHolderPose(cairo_t* cr, int pose) {
       f.badge = false;
       f.arm = Arm::Hanging;
       f.slumped = true;
-      f.headY = 62;
+      f.headY = 67;
       f.headR = 11;
-      f.bodyY = 80;
+      f.bodyY = 85;
       f.bodyRx = 21;
-      f.bodyRy = 15;
+      f.bodyRy = 14;
       break;
   }
   DrawCap(cr, sheet::HOLDER_CAP_LEFT, 88);
