@@ -70,15 +70,13 @@ void WriteStringSlowly(PixelWriter* w, const uint32_t* table, uint32_t code, uin
   w->out = w->base + w->rowsBelow * w->stride + nextColumn;
 }
 
-// Takes the next sub-block into the buffer and returns its size; 0 when the
-// data has ended (a zero length byte, or no byte left). A block cut short by
-// the end of the data is used as far as it goes.
-uint32_t FetchBlock(const uint8_t* data, uint32_t length, uint32_t* pos, uint8_t* subBlock) {
-  if (*pos >= length) return 0;
-  uint32_t size = data[(*pos)++];
-  if (size > length - *pos) size = length - *pos;
-  MemCopy(subBlock, data + *pos, size);
-  *pos += size;
+// Copies the sub-block whose length byte is at `pos` (< length) into the
+// buffer and returns its size; 0 is the end of the data. A block cut short
+// by the end of the data is used as far as it goes.
+uint32_t FetchBlock(const uint8_t* data, uint32_t length, uint32_t pos, uint8_t* subBlock) {
+  uint32_t size = data[pos];
+  if (size > length - pos - 1) size = length - pos - 1;
+  MemCopy(subBlock, data + pos + 1, size);
   return size;
 }
 
@@ -118,8 +116,11 @@ uint32_t PixelBufferBytes(uint32_t width, uint32_t height) {
 void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* header,
                        uint8_t* pixels, uint8_t* subBlock, uint32_t* table,
                        LzwResult* result) {
-  // Entry c: prefix code in the low 16 bits, suffix pixel in the high 16.
-  // Entry CODE_LIMIT + c: the string's length low, its first pixel high.
+  // Entry c: the prefix code in bits 0-15, the suffix pixel in bits 16-23
+  // and the prefix's own suffix in bits 24-31. Entry CODE_LIMIT + c: the
+  // string's length in bits 0-11, its first pixel in bits 12-19 and the
+  // prefix's prefix in bits 20-31. With both, a string is written two
+  // pixels per step of the walk.
   MemFill(table, 0, CODE_LIMIT * 4);
 
   const uint32_t m = header->minCodeSize;
@@ -129,7 +130,7 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
   const uint32_t noPrevious = 0xFFFFFFFFu;  // greater than any assigned code
   for (uint32_t c = 0; c <= highestLiteral; ++c) {
     table[c] = c << 16;
-    table[CODE_LIMIT + c] = 1 | (c << 16);
+    table[CODE_LIMIT + c] = 1 | (c << 12);
   }
 
   const uint32_t initialWidth = m + 1;
@@ -164,9 +165,17 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
   LzwStop stop = LZW_DATA_END;
 
   for (;;) {
+    if (bitCount < width && blockLeft >= 2) {
+      bits |= ((uint32_t)block[0] | ((uint32_t)block[1] << 8)) << bitCount;
+      block += 2;
+      blockLeft -= 2;
+      bitCount += 16;
+    }
     while (bitCount < width) {
       if (blockLeft == 0) {
-        blockLeft = FetchBlock(data, length, &pos, subBlock);
+        if (pos >= length) goto finished;
+        blockLeft = FetchBlock(data, length, pos, subBlock);
+        pos += 1 + blockLeft;
         block = subBlock;
         if (blockLeft == 0) goto finished;
       }
@@ -180,7 +189,9 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
     // Once the last bit of a sub-block is taken the next one is fetched at
     // once; if the data ends there, the code just read is not used.
     if (blockLeft == 0 && bitCount == 0) {
-      blockLeft = FetchBlock(data, length, &pos, subBlock);
+      if (pos >= length) goto finished;
+      blockLeft = FetchBlock(data, length, pos, subBlock);
+      pos += 1 + blockLeft;
       block = subBlock;
       if (blockLeft == 0) goto finished;
     }
@@ -206,6 +217,7 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
         break;
       }
     } else {
+      uint32_t previousEntry = table[previous];
       uint32_t previousInfo = table[CODE_LIMIT + previous];
       uint32_t firstPixel;
       if (code > last) {
@@ -216,14 +228,15 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
           stop = LZW_BAD_CODE;
           break;
         }
-        firstPixel = previousInfo >> 16;
+        firstPixel = (previousInfo >> 12) & 0xFF;
       } else {
-        firstPixel = table[CODE_LIMIT + code] >> 16;
+        firstPixel = (table[CODE_LIMIT + code] >> 12) & 0xFF;
       }
       if (last + 1 < CODE_LIMIT) {
         ++last;
-        table[last] = previous | (firstPixel << 16);
-        table[CODE_LIMIT + last] = previousInfo + 1;  // one longer, same first pixel
+        table[last] = previous | (firstPixel << 16) | ((previousEntry & 0xFF0000u) << 8);
+        // One pixel longer, the same first pixel.
+        table[CODE_LIMIT + last] = ((previousInfo & 0xFFFFF) + 1) | (previousEntry << 20);
         if (last + 1 == limit && width < MAX_CODE_WIDTH) {
           ++width;
           limit <<= 1;
@@ -232,16 +245,26 @@ void DecodeImagePixels(const uint8_t* data, uint32_t length, const ImageHeader* 
     }
     previous = code;
 
-    uint32_t stringLength = table[CODE_LIMIT + code] & 0xFFFF;
+    uint32_t entry = table[code];
+    uint32_t info = table[CODE_LIMIT + code];
+    uint32_t stringLength = info & 0xFFF;
     if (stringLength <= room) {
-      uint8_t* q = out + stringLength - 1;
-      uint32_t c = code;
-      while (c >= clearCode) {  // no code between the literals and the entries is walked
-        uint32_t entry = table[c];
-        *q-- = (uint8_t)(entry >> 16);
-        c = entry & 0xFFFF;
+      // The first and the last pixel are known at once; the ones between are
+      // the prefix's string, walked backwards two pixels per step.
+      out[stringLength - 1] = (uint8_t)(entry >> 16);
+      out[0] = (uint8_t)(info >> 12);
+      if (stringLength > 2) {
+        uint8_t* q = out + stringLength - 2;
+        uint32_t c = entry & 0xFFFF;
+        while (q > out + 1) {
+          uint32_t e = table[c];
+          c = table[CODE_LIMIT + c] >> 20;
+          q[0] = (uint8_t)(e >> 16);
+          q[-1] = (uint8_t)(e >> 24);
+          q -= 2;
+        }
+        if (q == out + 1) q[0] = (uint8_t)(table[c] >> 16);
       }
-      *q = (uint8_t)c;
       out += stringLength;
       room -= stringLength;
       if (room == 0 && rowsBelow != 0) {

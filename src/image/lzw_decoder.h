@@ -12,7 +12,8 @@
 #define CODE_TABLE_ENTRIES 8192
 #define CODE_TABLE_BYTES (CODE_TABLE_ENTRIES * 4)
 // Codes never grow past 12 bits, so at most 4096 codes are defined and the
-// upper half of the table is free for each code's string length.
+// upper half of the table is free for what makes strings fast to write: each
+// code's string length, first pixel and the prefix's prefix.
 #define CODE_LIMIT 4096
 #define MAX_CODE_WIDTH 12
 // The largest pixel buffer taken: beyond it the image cannot be a bitmap.
