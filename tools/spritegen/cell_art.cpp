@@ -106,11 +106,11 @@ void DrawCracks(cairo_t* cr, Rgb base, double cx, double cy, double r, unsigned 
 void DrawFragments(cairo_t* cr, Rgb base, unsigned seed) {
   Lcg rng{seed};
   const double cx = 18, cy = 18;
-  for (int i = 0; i < 9; ++i) {
-    const double angle = i * 2 * M_PI / 9 + rng.Next() * 0.4;
-    const double dist = 9.5 + rng.Next() * 4.0;
-    const double px = cx + std::cos(angle) * dist, py = cy + std::sin(angle) * dist * 0.9;
-    const double size = 3.2 + rng.Next() * 2.2;
+  for (int i = 0; i < 10; ++i) {
+    const double angle = i * 2 * M_PI / 10 + (rng.Next() - 0.5) * 0.9;
+    const double dist = (i % 3 == 0 ? 4.0 : 9.0) + rng.Next() * 5.5;
+    const double px = cx + std::cos(angle) * dist, py = cy + 1 + std::sin(angle) * dist * 0.85;
+    const double size = 2.8 + rng.Next() * 2.6;
     cairo_save(cr);
     cairo_translate(cr, px, py);
     cairo_rotate(cr, angle + rng.Next());
@@ -120,7 +120,7 @@ void DrawFragments(cairo_t* cr, Rgb base, unsigned seed) {
     cairo_line_to(cr, -size * 0.2, size * 0.8);
     cairo_close_path(cr);
     cairo_pattern_t* p = cairo_pattern_create_linear(-size, -size, size, size);
-    const Rgb lit = Mix(base, WHITE, 0.45), shade = Scale(base, 0.45);
+    const Rgb lit = Mix(base, WHITE, 0.5), shade = Scale(base, 0.4);
     cairo_pattern_add_color_stop_rgb(p, 0, lit.r, lit.g, lit.b);
     cairo_pattern_add_color_stop_rgb(p, 1, shade.r, shade.g, shade.b);
     cairo_set_source(cr, p);

@@ -272,27 +272,38 @@ void DrawFigure(cairo_t* cr, const Figure& f) {
   if (f.arm == Arm::Hanging) { hx = f.cx + side * (f.bodyRx + 1); hy = f.bodyY + f.bodyRy * 0.45; }
   const double otherX = f.cx - side * (f.bodyRx + 1), otherY = f.bodyY + f.bodyRy * 0.35;
 
-  // Feet, then the cloak, the free arm, the head.
+  // The cape behind, the feet, the round body in its cloak.
+  const double capeTop = f.bodyY - f.bodyRy * 0.75, capeBottom = f.bodyY + f.bodyRy * 0.97;
+  cairo_move_to(cr, f.cx - f.bodyRx * 0.55, capeTop);
+  cairo_curve_to(cr, f.cx - f.bodyRx * 1.1, capeTop + 8, f.cx - f.bodyRx - 4, capeBottom - 8, f.cx - f.bodyRx - 4, capeBottom);
+  cairo_line_to(cr, f.cx + f.bodyRx + 4, capeBottom);
+  cairo_curve_to(cr, f.cx + f.bodyRx + 4, capeBottom - 8, f.cx + f.bodyRx * 1.1, capeTop + 8, f.cx + f.bodyRx * 0.55, capeTop);
+  cairo_close_path(cr);
+  {
+    cairo_pattern_t* p = cairo_pattern_create_linear(f.cx - f.bodyRx - 4, 0, f.cx + f.bodyRx + 4, 0);
+    const Rgb a = Scale(f.body, 0.55), b = Scale(f.body, 0.3);
+    cairo_pattern_add_color_stop_rgb(p, 0, a.r, a.g, a.b);
+    cairo_pattern_add_color_stop_rgb(p, 1, b.r, b.g, b.b);
+    cairo_set_source(cr, p);
+    cairo_fill(cr);
+    cairo_pattern_destroy(p);
+  }
   const double footY = f.bodyY + f.bodyRy * 0.92;
   for (double s : {-1.0, 1.0})
-    ShadedEllipse(cr, Scale(f.body, 0.55), f.cx + s * f.bodyRx * 0.45, footY, 6, 3.2, 0.3);
-  ShadedEllipse(cr, Scale(f.body, 0.85), f.cx, f.bodyY, f.bodyRx, f.bodyRy, 0.35);
-  // Cloak edges meeting down the front, with an ermine hem.
-  cairo_move_to(cr, f.cx, f.bodyY - f.bodyRy * 0.6);
-  cairo_curve_to(cr, f.cx - 2, f.bodyY, f.cx - 1, f.bodyY + f.bodyRy * 0.6, f.cx - 3, f.bodyY + f.bodyRy * 0.95);
-  SetColour(cr, Scale(f.body, 0.4));
+    ShadedEllipse(cr, Scale(f.body, 0.5), f.cx + s * f.bodyRx * 0.42, footY, 5.5, 3.0, 0.3);
+  ShadedEllipse(cr, Scale(f.body, 0.9), f.cx, f.bodyY, f.bodyRx, f.bodyRy, 0.4);
+  // The cloak's edges meeting down the front, trimmed with ermine.
+  cairo_move_to(cr, f.cx, f.bodyY - f.bodyRy * 0.62);
+  cairo_curve_to(cr, f.cx - 3, f.bodyY, f.cx - 1, f.bodyY + f.bodyRy * 0.6, f.cx - 3.5, f.bodyY + f.bodyRy * 0.93);
+  SetColour(cr, {0.93, 0.92, 0.88});
+  cairo_set_line_width(cr, 2.2);
+  cairo_stroke_preserve(cr);
+  SetColour(cr, BLACK);
+  const double spots[2] = {0.9, 4.0};
+  cairo_set_dash(cr, spots, 2, 0);
   cairo_set_line_width(cr, 1.0);
   cairo_stroke(cr);
-  cairo_save(cr);
-  Ellipse(cr, f.cx, f.bodyY, f.bodyRx, f.bodyRy);
-  cairo_clip(cr);
-  cairo_rectangle(cr, f.cx - f.bodyRx, f.bodyY + f.bodyRy * 0.78, 2 * f.bodyRx, 6);
-  Fill(cr, {0.93, 0.92, 0.88});
-  for (int i = -3; i <= 3; ++i) {
-    Ellipse(cr, f.cx + i * 5.0, f.bodyY + f.bodyRy * 0.78 + 2.5, 0.8, 1.3);
-    Fill(cr, BLACK);
-  }
-  cairo_restore(cr);
+  cairo_set_dash(cr, nullptr, 0, 0);
   DrawBadge(cr, f);
 
   DrawArm(cr, f, f.cx - side * f.bodyRx * 0.55, shoulderY, otherX, otherY);

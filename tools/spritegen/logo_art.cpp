@@ -82,17 +82,20 @@ void DrawLogo(cairo_t* cr) {
   cairo_arc(cr, 29.0, 10.0, 2.6, 0, 2 * M_PI);
   cairo_fill(cr);
 
+  // The lettering, widened a little; strokes are made after the widening is
+  // undone so they keep an even width.
   cairo_save(cr);
-  cairo_translate(cr, 11.5, -1);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_translate(cr, 9.5, -1);
+  cairo_scale(cr, 1.15, 1.0);
   Letters(cr);
+  cairo_restore(cr);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_source_rgb(cr, 0.33, 0.33, 0.33);  // a dark rim keeps letters apart
-  cairo_set_line_width(cr, 3.6);
+  cairo_set_line_width(cr, 4.0);
   cairo_stroke_preserve(cr);
   cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_set_line_width(cr, 2.0);
+  cairo_set_line_width(cr, 2.3);
   cairo_stroke(cr);
-  cairo_restore(cr);
 }
 
 void DrawIcon(cairo_t* cr) {
