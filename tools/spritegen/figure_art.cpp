@@ -404,7 +404,7 @@ void DrawPedestalBase(cairo_t* cr) {
 void DrawHolderPose(cairo_t* cr, int pose) {
   FillBlack(cr, sheet::POSE_W, sheet::POSE_H);
   const Rgb red = {0.86, 0.12, 0.10};
-  Figure f{red, 29, 40, 12, 70, 19, 19, Regalia::Solid, GOLD, false, true, Arm::Holding, +1, false,
+  Figure f{red, 29, 38, 13, 68.5, 20, 20, Regalia::Solid, GOLD, false, true, Arm::Holding, +1, false,
            Regalia::Solid, GOLD, 0, false};
   switch (pose) {
     case 0: break;
@@ -452,7 +452,7 @@ void DrawHolderPose(cairo_t* cr, int pose) {
 void DrawPretenderFigure(cairo_t* cr, int crowning) {
   FillBlack(cr, sheet::POSE_W, sheet::POSE_H);
   const Rgb magenta = {0.82, 0.16, 0.78};
-  Figure f{magenta, 37, 40, 12, 70, 19, 19, Regalia::None, GOLD, true, true, Arm::Holding, -1, true,
+  Figure f{magenta, 36.5, 38, 13, 68.5, 20, 20, Regalia::None, GOLD, true, true, Arm::Holding, -1, true,
            Regalia::None, GOLD, 5, false};
   switch (crowning) {
     case 2: f.crown = Regalia::Outline; f.crownColour = {0.45, 0.40, 0.30}; break;
@@ -462,6 +462,7 @@ void DrawPretenderFigure(cairo_t* cr, int crowning) {
     case 6: f.crown = Regalia::Solid; f.crownColour = GOLD; f.handLift = 9; break;
     default: break;
   }
+  if (f.crown == Regalia::Solid) f.tuft = false;  // tucked under the crown
   DrawCap(cr, sheet::BODY_CAP_LEFT, 88);
   DrawFigure(cr, f);
   SetColour(cr, BLACK);
