@@ -90,11 +90,12 @@ void DrawLogo(cairo_t* cr) {
   Letters(cr);
   cairo_restore(cr);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_set_source_rgb(cr, 0.33, 0.33, 0.33);  // a dark rim keeps letters apart
-  cairo_set_line_width(cr, 4.0);
+  // A black rim keeps the letters readable on the light dialog face too.
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 4.4);
   cairo_stroke_preserve(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_set_line_width(cr, 2.3);
+  cairo_set_source_rgb(cr, 0.67, 0.67, 0.67);
+  cairo_set_line_width(cr, 2.4);
   cairo_stroke(cr);
 }
 
