@@ -16,9 +16,7 @@ enum {
   CELL_SPRITES_Y = 225,  // row 0 of the cell pictures in the sheet
 };
 
-// Sent to itself while opening: showing the window activates it after
-// WM_INITDIALOG, which would take the keys away from the game.
-#define WM_RETURN_FOCUS (WM_APP + 1)
+
 
 static void PaintStatistics(HWND window) {
   PAINTSTRUCT paint;
@@ -53,7 +51,7 @@ static void PaintStatistics(HWND window) {
   EndPaint(window, &paint);
 }
 
-INT_PTR CALLBACK StatisticsDialogProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK StatisticsDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
       RECT main;
@@ -62,12 +60,17 @@ INT_PTR CALLBACK StatisticsDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
                  main.top + STATISTICS_Y_BELOW_TOP, STATISTICS_WIDTH, STATISTICS_HEIGHT, FALSE);
       // Keys keep going to the game.
       SetFocus(game.mainWindow);
-      PostMessageA(dialog, WM_RETURN_FOCUS, 0, 0);
-      return TRUE;
+      // The focus is placed: TRUE would have the dialog manager, finding no
+      // control, give it to this window instead.
+      return FALSE;
     }
-    case WM_RETURN_FOCUS:
-      SetFocus(game.mainWindow);
-      return TRUE;
+    case WM_WINDOWPOSCHANGING: {
+      // The dialog manager shows the new window activated, which would take
+      // the keys from the game; a click on the window still activates it.
+      WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (position->flags & SWP_SHOWWINDOW) position->flags |= SWP_NOACTIVATE;
+      return FALSE;
+    }
     case WM_PAINT:
       PaintStatistics(dialog);
       return TRUE;
