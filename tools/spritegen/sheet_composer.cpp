@@ -91,7 +91,34 @@ RgbImage ComposeSheet() {
   return out;
 }
 
+namespace {
+
+// After quantisation: the pictures that must line up on screen still share
+// their indices (the caps with the pillar, the plain overlay with the body).
+void CheckAlignment(const IndexedImage& s) {
+  using namespace sheet;
+  auto at = [&](int x, int y) { return s.pixels[static_cast<size_t>(y) * s.width + x]; };
+  const Rect pillar = PillarRect();
+  auto checkCap = [&](const Rect& r, int capLeft, int rows) {
+    for (int y = r.y + r.h - rows; y < r.y + r.h; ++y)
+      for (int c = 0; c < PILLAR_W; ++c)
+        if (at(r.x + capLeft + c, y) != at(pillar.x + c, pillar.y))
+          throw std::runtime_error("a figure's cap does not match the pillar after quantisation");
+  };
+  for (int k = 0; k < POSES; ++k) checkCap(PoseRect(k), HOLDER_CAP_LEFT, k == 6 ? 1 : CAP_ROWS);
+  checkCap(BodyRect(), BODY_CAP_LEFT, CAP_ROWS);
+  const Rect body = BodyRect(), plain = OverlayRect(1);
+  for (int y = 0; y < OVERLAY_H; ++y)
+    for (int x = 0; x < OVERLAY_W; ++x)
+      if (at(plain.x + x, plain.y + y) != at(body.x + x, body.y + OVERLAY_BODY_ROW + y))
+        throw std::runtime_error("the plain overlay does not match the body after quantisation");
+}
+
+}  // namespace
+
 IndexedImage BuildSheet() {
   const RgbImage rgb = ComposeSheet();
-  return QuantizeSheet(rgb.width, rgb.height, rgb.rgb, SHEET_COLOURS);
+  IndexedImage out = QuantizeSheet(rgb.width, rgb.height, rgb.rgb, SHEET_COLOURS);
+  CheckAlignment(out);
+  return out;
 }
