@@ -31,7 +31,9 @@ vexal_wine_env() {
 
 # Registry settings the prefix gets: the dialog and menu faces that the
 # resources name have no CJK glyphs in Wine's own fonts, so they are mapped to
-# a font that has them. A desktop size puts every program into one virtual
+# a font that has them. Wine draws the caption buttons with Marlett, which it
+# does not find in its data folder by itself: without it they show letters.
+# A desktop size puts every program into one virtual
 # desktop, so that `wine Vexal.exe` both runs there and returns the exit code.
 vexal_wine_reg_text() {
   local desktop=${1:-}
@@ -46,6 +48,9 @@ REGEDIT4
 "Microsoft Sans Serif"="WenQuanYi Micro Hei"
 "SimSun"="WenQuanYi Micro Hei"
 "NSimSun"="WenQuanYi Micro Hei"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]
+"Marlett (TrueType)"="marlett.ttf"
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
@@ -73,6 +78,13 @@ vexal_wine_prefix() {
     wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed for $prefix" >&2; return 1; }
     wineserver -w
   fi
+  local marlett
+  for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+    if [ -f "$marlett" ]; then
+      cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
+      break
+    fi
+  done
   local reg=$prefix/vexal-settings.reg
   vexal_wine_reg_text "$desktop" >"$reg"
   wine regedit "$reg" >/dev/null 2>&1 || { echo "wine-env: regedit failed" >&2; return 1; }

@@ -13,21 +13,43 @@ UNKNOWN = -1
 
 
 class CellPictures:
-    """Cell pictures of colours 0-7 for the frames the tests look for."""
+    """Cell pictures of colours 0-7 in every frame of the sheet."""
 
     def __init__(self, sheet):
         self.frames = {}
+        self.exact = {}
         for frame in range(10):
             self.frames[frame] = [sheet.crop(CELL * c, 225 + CELL * frame, CELL, CELL) for c in range(8)]
+            for colour, picture in enumerate(self.frames[frame]):
+                self.exact.setdefault((frame, picture.data), colour)
 
     def classify(self, picture, frame=0, limit=12.0):
         """The colour whose picture in the given frame matches best, or UNKNOWN."""
+        colour = self.exact.get((frame, picture.data))
+        if colour is not None:
+            return colour
         best, best_diff = UNKNOWN, None
         for colour, ref in enumerate(self.frames[frame]):
             d = picture.difference(ref)
             if best_diff is None or d < best_diff:
                 best, best_diff = colour, d
         return best if best_diff <= limit else UNKNOWN
+
+    def classify_board_cell(self, picture):
+        """A board cell at rest (frame 0), bouncing or just arrived (frames 1-5)."""
+        frames = (0, 5, 1, 2, 3, 4)
+        for frame in frames:
+            colour = self.exact.get((frame, picture.data))
+            if colour is not None:
+                return colour
+        # Not pixel-exact (a sheet rebuilt since the program was): the nearest picture.
+        best, best_diff = UNKNOWN, None
+        for frame in frames:
+            for colour, ref in enumerate(self.frames[frame]):
+                d = picture.difference(ref)
+                if best_diff is None or d < best_diff:
+                    best, best_diff = colour, d
+        return best if best_diff <= 8.0 else UNKNOWN
 
 
 def find_board(image, area):
@@ -54,7 +76,7 @@ def find_board(image, area):
 def read_board(image, origin, pictures):
     """9 x 9 list of rows of colours (0 empty, 1-7, UNKNOWN)."""
     ox, oy = origin
-    return [[pictures.classify(image.crop(ox + 2 + CELL * c, oy + 2 + CELL * r, CELL, CELL))
+    return [[pictures.classify_board_cell(image.crop(ox + 2 + CELL * c, oy + 2 + CELL * r, CELL, CELL))
              for c in range(9)] for r in range(9)]
 
 

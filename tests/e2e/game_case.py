@@ -47,11 +47,14 @@ class Game:
         x, y = board_reader.cell_centre(self.origin, column, row)
         self.session.click(x, y, pause)
 
-    def point_at_panel(self):
-        """Puts the pointer over the top panel, where keys go to the game and a click does nothing."""
+    def point_at_panel(self, click=False):
+        """Puts the pointer over the top panel, where a click activates the game and does nothing else."""
         cx, cy, cw, _ = self.client
         self.session.xdo("mousemove", str(cx + cw // 2), str(cy + 30))
         time.sleep(0.1)
+        if click:
+            self.session.xdo("click", "1")
+            time.sleep(0.2)
 
     def move(self, source, target, settle=1.2):
         self.click_cell(*source)
@@ -71,8 +74,47 @@ class Game:
             time.sleep(0.4)
         raise AssertionError(f"the board did not settle: {previous} (see {self.session.last_shot_path})")
 
+    def menu_marks(self, label):
+        """(next balls checked, statistics checked), read from the open settings popup.
+
+        Wine keeps menus inside their process, so the marks are read from the
+        picture: the popup is found as what changed in the client area when it
+        opened, its two items split its height, and an item is checked when its
+        left column holds dark pixels. The keyboard highlight is moved to the
+        other item first, so the one looked at is drawn on the menu face."""
+        marks = []
+        for item, keys in ((0, ("F10", "Right", "Down", "Down")), (1, ("F10", "Right", "Down"))):
+            self.point_at_panel()
+            closed = self.session.screenshot(f"{label}-menu-closed")
+            self.session.key(*keys, pause=0.6)
+            opened = self.session.screenshot(f"{label}-menu-item{item}")
+            self.session.key("Escape", "Escape", pause=0.4)
+            box = changed_box(closed, opened, self.client)
+            if box is None:
+                raise AssertionError("no popup menu appeared: " + self.session.last_shot_path)
+            x, y, _, h = box
+            item_height = h // 2
+            column = opened.crop(x + 2, y + item * item_height + 1, 16, item_height - 2)
+            marks.append(column.count(lambda r, g, b: r + g + b < 200) > 5)
+        return tuple(marks)
+
     def alive(self):
         return self.process.poll() is None
+
+
+def changed_box(a, b, area):
+    """Bounding box (x, y, w, h) of the pixels that differ between two screenshots within area."""
+    x0, y0, w, h = area
+    xs, ys = [], []
+    for y in range(y0, y0 + h):
+        ra, rb = a.row(y, x0, x0 + w), b.row(y, x0, x0 + w)
+        if ra == rb:
+            continue
+        for x in range(w):
+            if ra[3 * x:3 * x + 3] != rb[3 * x:3 * x + 3]:
+                xs.append(x0 + x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1) if xs else None
 
 
 class GameCase(unittest.TestCase):
@@ -118,7 +160,7 @@ class GameCase(unittest.TestCase):
 
     def quit_game(self, game):
         """Ends the game with Alt+x and returns its exit code."""
-        game.point_at_panel()
+        game.point_at_panel(click=True)
         self.session.key("alt+x", pause=0.5)
         code = harness.wait_exit(game.process, 15)
         self.assertIsNotNone(code, "Alt+x did not end the program")

@@ -223,12 +223,6 @@ class WineSession:
                 return tuple(v[:4]), tuple(v[4:])
         raise AssertionError(f"no window titled {title!r}")
 
-    def menu_checked(self, title, item):
-        lines = self.probe_lines("menu", title, str(item))
-        if lines and lines[0] in ("checked", "unchecked"):
-            return lines[0] == "checked"
-        raise AssertionError(f"menu item {item} of {title!r}: {lines}")
-
     def children(self, title):
         """Child controls: (id, class, text, x, y, w, h)."""
         result = []
@@ -280,7 +274,12 @@ class WineSession:
     # ---- pictures ------------------------------------------------------------------------------
 
     def screenshot(self, label):
-        """Grabs the whole desktop, keeps it as a numbered PNG artefact and returns it."""
+        """Grabs the whole desktop, keeps it as a numbered PNG artefact and returns it.
+
+        Xvfb draws the pointer into its frame buffer, so it goes to the desktop's
+        far corner first, away from every window."""
+        self.xdo("mousemove", str(DESKTOP_SIZE[0] - 1), str(DESKTOP_SIZE[1] - 1))
+        time.sleep(0.05)
         out = run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env)
         if out.returncode != 0:
             raise RuntimeError("import failed: " + out.stderr.decode(errors="replace"))

@@ -1,12 +1,12 @@
 /* A console program the end-to-end harness runs inside the same Wine desktop
  * as the game, to read what a screenshot cannot tell reliably: window
- * rectangles, the client area, menu check marks and the texts of controls.
- * Every answer is one line of UTF-8 on stdout; a failure prints "error ..."
+ * rectangles, the client area and the texts of controls (menus stay inside
+ * their process under Wine, so check marks are read from pictures instead).
+ * Answers are lines of UTF-8 on stdout; a failure prints "error ..."
  * and exits with 1.
  *
  *   win_probe windows               every visible top-level window
  *   win_probe rect TITLE            outer and client rectangle, screen coordinates
- *   win_probe menu TITLE ID         "checked" or "unchecked" for menu item ID
  *   win_probe children TITLE        class and text of each child control
  *   win_probe focus                 title of the foreground window
  */
@@ -49,7 +49,10 @@ static BOOL CALLBACK ListChild(HWND child, LPARAM unused)
     RECT r;
     (void)unused;
     GetClassNameW(child, className, 128);
-    GetWindowTextW(child, text, 512);
+    /* WM_GETTEXT reaches the control itself; GetWindowTextW of another
+     * process's window only sees the caption the server keeps. */
+    text[0] = 0;
+    SendMessageTimeoutW(child, WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, NULL);
     GetWindowRect(child, &r);
     printf("child %d %ld %ld %ld %ld %d ", GetDlgCtrlID(child), r.left, r.top, r.right - r.left, r.bottom - r.top,
            IsWindowVisible(child) ? 1 : 0);
@@ -96,21 +99,6 @@ int wmain(int argc, WCHAR **argv)
         ClientToScreen(window, &origin);
         printf("outer %ld %ld %ld %ld client %ld %ld %ld %ld\n", outer.left, outer.top, outer.right - outer.left,
                outer.bottom - outer.top, origin.x, origin.y, client.right, client.bottom);
-        return 0;
-    }
-    if (!wcscmp(argv[1], L"menu") && argc >= 4) {
-        HMENU menu = GetMenu(window);
-        UINT state;
-        if (!menu) {
-            puts("error no menu");
-            return 1;
-        }
-        state = GetMenuState(menu, (UINT)_wtoi(argv[3]), MF_BYCOMMAND);
-        if (state == (UINT)-1) {
-            puts("error no such item");
-            return 1;
-        }
-        puts(state & MF_CHECKED ? "checked" : "unchecked");
         return 0;
     }
     if (!wcscmp(argv[1], L"children")) {

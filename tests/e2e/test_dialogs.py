@@ -1,0 +1,295 @@
+"""The dialogs and the high-score file as a player meets them: the table, the
+name entry after an honestly played game, the statistics window, the rules
+and about boxes, and high-score files that are damaged."""
+
+import os
+import stat
+import struct
+import time
+import unittest
+
+import board_reader
+from game_case import GameCase, TITLE
+
+NAME_DIALOG = "祝贺您!"
+TABLE_DIALOG = "排名榜"
+RULES_DIALOG = "游戏规则"
+ABOUT_DIALOG = "关于"
+STATISTICS = "统计"
+DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
+
+
+def table_bytes(entries):
+    out = b""
+    for name, score in entries:
+        raw = name.encode("ascii")
+        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
+    return out
+
+
+def read_table(data):
+    return [(data[16 * i + 1:16 * i + 1 + min(data[16 * i], 13)].decode("latin-1"),
+             struct.unpack("<H", data[16 * i + 14:16 * i + 16])[0]) for i in range(10)]
+
+
+def dark(r, g, b):
+    return r + g + b < 200
+
+
+class DialogsTest(GameCase):
+
+    # ---- helpers ---------------------------------------------------------------------------------
+
+    def open_table(self, game):
+        """File menu, second item, with the keyboard."""
+        game.point_at_panel()
+        self.session.key("F10", "Down", "Down", "Return", pause=0.6)
+        return self.session.wait_for_window(TABLE_DIALOG)
+
+    def table_rows(self, label):
+        """Screenshot of the table dialog and, per row, its left (name) and right (score) picture."""
+        _, client = self.session.rect(TABLE_DIALOG)
+        image = self.session.screenshot(label)
+        cx, cy, cw, _ = client
+        rows = []
+        for i in range(10):
+            y = cy + 16 + 16 * i
+            left = image.crop(cx + 16, y, (cw - 32) * 2 // 3, 16)
+            right = image.crop(cx + 16 + (cw - 32) * 2 // 3, y, (cw - 32) - (cw - 32) * 2 // 3, 16)
+            rows.append((left, right))
+        return rows
+
+    def assert_default_rows(self, rows):
+        for i, (left, right) in enumerate(rows):
+            self.assertGreater(left.count(dark), 10, f"row {i + 1} has its number and name")
+            self.assertGreater(right.count(dark), 5, f"row {i + 1} has its score")
+        # Rows 2 to 10 hold the same score, 0, right-aligned: identical pictures.
+        for i in range(2, 10):
+            self.assertEqual(rows[i][1].data, rows[1][1].data, f"score of row {i + 1} is drawn like row 2's")
+        self.assertNotEqual(rows[0][1].data, rows[1][1].data, "row 1's score differs from the empty rows'")
+        # Rows 2 to 9 differ only in their one-digit number; row 1 holds another name.
+        skip = 14
+
+        def name_part(pic):
+            return pic.crop(skip, 0, pic.width - skip, 16).data
+
+        for i in range(2, 9):
+            self.assertEqual(name_part(rows[i][0]), name_part(rows[1][0]), f"row {i + 1} names '- Empty -'")
+        self.assertNotEqual(name_part(rows[0][0]), name_part(rows[1][0]), "row 1 names 'Handicap'")
+
+    def close_box(self, title):
+        """Clicks the close box: the right end of the caption, found from the two rectangles."""
+        outer, client = self.session.rect(title)
+        caption = client[1] - outer[1]
+        x = client[0] + client[2] - caption // 2 + 2
+        y = outer[1] + caption // 2
+        self.session.click(x, y, pause=0.6)
+
+    def assert_centred(self, title):
+        outer, _ = self.session.rect(title)
+        x, y, w, h = outer
+        self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
+
+    def play_until_scored(self, game, max_moves=70):
+        """Plays with the planner until the score box shows something other than 0."""
+        image, board = game.stable_board("bot-start")
+        zero = game.score_box(image).data
+        for move in range(max_moves):
+            step = board_reader.plan_move(board)
+            self.assertIsNotNone(step, "no legal move left")
+            game.move(*step, settle=0.9)
+            image, board = game.stable_board(f"bot-{move:02d}")
+            if game.score_box(image).data != zero:
+                return image
+            if not any(v == 0 for row in board for v in row):
+                self.fail("the board filled up before a line was made")
+        self.fail(f"no line of five within {max_moves} moves")
+
+    def clear_name_field(self):
+        edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]
+        self.assertTrue(edit, "the name dialog has its name field")
+        _, _, _, x, y, w, h = edit[0]
+        self.session.click(x + w // 2, y + h // 2, pause=0.2)
+        self.session.key("End", *["BackSpace"] * 16, pause=0.2)
+
+    def name_field(self):
+        return next(c[2] for c in self.session.children(NAME_DIALOG) if c[0] == 257)
+
+    def error_text(self):
+        self.session.wait_for_window("Error", timeout=5)
+        return [c[2] for c in self.session.children("Error") if c[1].lower() == "static" and c[2]]
+
+    def enter_name_and_check(self, game, name):
+        """Walks the name dialog through its three refusals, then accepts name."""
+        self.session.wait_for_window(NAME_DIALOG, timeout=20)
+        self.session.screenshot("name-dialog")
+        self.assertEqual(self.name_field(), "Pretender", "preset with the player's name")
+        self.assert_centred(NAME_DIALOG)
+        for typed, message in (("", "You must enter some name"),
+                               ("iiiiiiiiiiiiii", "Name too long"),
+                               ("ab名", "You can use only latin characters")):
+            with self.subTest(name=typed):
+                self.clear_name_field()
+                if typed:
+                    self.session.type_text(typed)
+                self.session.key("Return", pause=0.6)
+                self.assertIn(message, self.error_text())
+                self.session.screenshot("error-" + message.split()[-1])
+                self.session.key("Return", pause=0.5)
+                self.assertTrue(self.session.wait_gone("Error"))
+                self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
+        self.clear_name_field()
+        self.session.type_text(name)
+        self.session.key("Return", pause=0.8)
+        self.session.wait_for_window(TABLE_DIALOG)
+        self.assert_centred(TABLE_DIALOG)
+        rows = self.table_rows("table-with-entry")
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+        return rows
+
+    # ---- tests -------------------------------------------------------------------------------
+
+    def test_table_from_the_menu_without_a_file(self):
+        game = self.start_game("no-file")
+        self.open_table(game)
+        self.assert_centred(TABLE_DIALOG)
+        self.assert_default_rows(self.table_rows("default-table"))
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(TABLE_DIALOG), "OK closes the table")
+        self.assertEqual(self.quit_game(game), 0)
+        self.assertEqual(os.listdir(game.folder), [], "no file written without a new entry")
+
+    def _abandon_scored_game(self, files, written):
+        game = self.start_game("scored", files)
+        self.play_until_scored(game)
+        game.point_at_panel()
+        self.session.key("F4", pause=0.5)
+        rows = self.enter_name_and_check(game, "Tester")
+        self.assertEqual(self.quit_game(game), 0)
+        self.assertEqual(sorted(os.listdir(game.folder)), sorted(set(files) | {written}))
+        with open(os.path.join(game.folder, written), "rb") as f:
+            data = f.read()
+        self.assertEqual(len(data), 160)
+        table = read_table(data)
+        start = read_table(files[written]) if written in files else DEFAULT_TABLE
+        score = next(s for n, s in table if n == "Tester")
+        self.assertGreater(score, 0)
+        rank = next(i for i, (_, s) in enumerate(start) if s < score)
+        self.assertEqual(table, start[:rank] + [("Tester", score)] + start[rank:9], "the table after the entry")
+        for i, (left, right) in enumerate(rows):
+            self.assertGreater(left.count(dark), 10, f"row {i + 1} drawn")
+        return game
+
+    def test_abandoned_scored_game_asks_a_name_and_saves_vexalrec(self):
+        self._abandon_scored_game({}, "vexalrec.res")
+
+    def test_only_lines_res_is_read_and_written(self):
+        lines = table_bytes([("Lines", 100)] + [("- Empty -", 0)] * 9)
+        self._abandon_scored_game({"lines.res": lines}, "lines.res")
+
+    def test_statistics_window_beside_the_board(self):
+        game = self.start_game("statistics")
+        game.shot("before")
+        game.point_at_panel()
+        self.session.key("F5", pause=0.8)
+        self.session.wait_for_window(STATISTICS)
+        outer, _ = self.session.rect(STATISTICS)
+        board_x = game.origin[0] - game.client[0]
+        self.assertEqual(outer, (game.outer[0] + board_x + 340, game.outer[1] + 32, 164, 310))
+        self.assertEqual(self.session.foreground(), TITLE, "the keys stay with the game")
+        self.session.screenshot("statistics-open")
+        self.assertEqual(game.menu_marks("statistics-open"), (True, True), "F5 checks the statistics item")
+
+        self.close_box(STATISTICS)
+        self.assertTrue(self.session.wait_gone(STATISTICS), "the close box closes it")
+        self.assertEqual(game.menu_marks("statistics-closed"), (True, False), "and clears the check mark")
+
+        game.point_at_panel()
+        self.session.key("F5", pause=0.8)
+        self.session.wait_for_window(STATISTICS)
+        _, client = self.session.rect(STATISTICS)
+        self.session.click(client[0] + client[2] - 10, client[1] + client[3] - 10, pause=0.4)
+        self.session.key("F5", pause=0.8)
+        self.session.screenshot("statistics-focused-f5")
+        self.assertTrue(any(w[0] == STATISTICS for w in self.session.windows()), "F5 in it runs no command")
+        self.assertEqual(self.quit_game(game), 0)
+
+    def _check_closing(self, title, opener):
+        """Esc leaves the box open; Enter, the OK button and the close box each close it."""
+        for way in ("Return", "ok-button", "close-box"):
+            with self.subTest(dialog=title, way=way):
+                opener()
+                self.session.wait_for_window(title)
+                self.assert_centred(title)
+                self.session.key("Escape", pause=0.5)
+                self.assertTrue(any(w[0] == title for w in self.session.windows()), "Esc does not close it")
+                if way == "Return":
+                    self.session.key("Return", pause=0.5)
+                elif way == "ok-button":
+                    ok = next(c for c in self.session.children(title) if c[0] == 256)
+                    self.session.click(ok[3] + ok[5] // 2, ok[4] + ok[6] // 2, pause=0.5)
+                else:
+                    self.close_box(title)
+                self.assertTrue(self.session.wait_gone(title), f"{way} closes it")
+
+    def test_rules_and_about_open_centred_and_close_three_ways(self):
+        game = self.start_game("help")
+
+        def rules():
+            game.point_at_panel()
+            self.session.key("F1", pause=0.6)
+
+        def about():
+            game.point_at_panel()
+            # The help menu is the third popup; Up from its first item wraps to the last.
+            self.session.key("F10", "Right", "Right", "Down", "Up", "Return", pause=0.6)
+
+        rules()
+        self.session.wait_for_window(RULES_DIALOG)
+        self.session.screenshot("rules")
+        self.session.key("Return", pause=0.5)
+        about()
+        self.session.wait_for_window(ABOUT_DIALOG)
+        _, client = self.session.rect(ABOUT_DIALOG)
+        image = self.session.screenshot("about")
+        logo = image.crop(client[0] + 10, client[1] + 32, 67, 50)
+        face = image.pixel(client[0] + 4, client[1] + client[3] - 4)
+        self.assertGreater(logo.count(lambda r, g, b: (r, g, b) != face), 200, "the logo is drawn at (10, 32)")
+        self.assertGreater(logo.count(lambda r, g, b: (r, g, b) == face), 50, "the face shows around it")
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(ABOUT_DIALOG))
+        self._check_closing(RULES_DIALOG, rules)
+        self._check_closing(ABOUT_DIALOG, about)
+        self.assertEqual(self.quit_game(game), 0)
+
+    def test_damaged_high_score_files_give_a_sane_table(self):
+        good = table_bytes([("Alpha", 900), ("Beta", 800)] + [("- Empty -", 0)] * 8)
+        corrupt = bytes((i * 37 + 255) % 256 for i in range(160))
+        cases = {
+            "corrupt": corrupt,
+            "short": good[:50],
+            "oversized": good + b"\xff" * 140,
+            "read-only": good,
+        }
+        for label, data in cases.items():
+            with self.subTest(file=label):
+                game = self.start_game(label, {"vexalrec.res": data})
+                path = os.path.join(game.folder, "vexalrec.res")
+                if label == "read-only":
+                    os.chmod(path, stat.S_IRUSR | stat.S_IRGRP)
+                game.shot(f"{label}-start")
+                self.open_table(game)
+                rows = self.table_rows(f"{label}-table")
+                for i, (left, _) in enumerate(rows[:2]):
+                    self.assertGreater(left.count(dark), 3, f"row {i + 1} drawn")
+                self.session.key("Return", pause=0.5)
+                self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+                self.assertTrue(game.alive(), "the game runs on")
+                self.assertEqual(self.quit_game(game), 0)
+                with open(path, "rb") as f:
+                    self.assertEqual(f.read(), data, "an unchanged table is not written")
+
+
+if __name__ == "__main__":
+    unittest.main()
