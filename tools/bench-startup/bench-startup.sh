@@ -4,7 +4,7 @@
 # Usage: tools/bench-startup/bench-startup.sh [Vexal.exe] [rounds]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-exe=${1:-$root/build/win32/Vexal.exe}
+exe=$(realpath "${1:-$root/build/win32/Vexal.exe}")
 rounds=${2:-5}
 [ -f "$exe" ] || { echo "bench-startup: $exe does not exist; build the cross build first" >&2; exit 1; }
 out=$root/build-bench-startup

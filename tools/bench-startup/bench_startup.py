@@ -3,8 +3,8 @@ one Xvfb, one prefix and one running Wine server and desktop, so that Wine's
 own start-up cost is the same for both.
 
 For each launch it records two moments, measured from the launch:
-  shown  - the program's window appears as an X window of the Wine desktop
-           (polled with xwininfo, a few milliseconds per look);
+  shown  - the program's window is mapped as an X window of the Wine desktop
+           (polled with xdotool search --onlyvisible, a few milliseconds a look);
   paint  - the first screenshot of the window's rectangle that equals the
            picture it settles to (taken 2 s later): the first full paint.
            Screenshots come one after another, so this moment is known to
@@ -24,8 +24,9 @@ import harness  # noqa: E402
 
 
 def window_shown(session, title):
-    out = harness.run(["xwininfo", "-root", "-tree"], env=session.env).stdout.decode("utf-8", errors="replace")
-    return f'"{title}"' in out
+    """True once the window is mapped (created but hidden windows do not count)."""
+    out = harness.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], env=session.env)
+    return out.returncode == 0 and out.stdout.strip() != b""
 
 
 def grab(session, rect):
@@ -43,7 +44,7 @@ def one_launch(session, exe, title, folder):
         if window_shown(session, title):
             shown = time.monotonic() - t0
             break
-        time.sleep(0.002)
+        time.sleep(0.01)
     if shown is None:
         process.kill()
         raise RuntimeError(f"{title} never appeared")
