@@ -103,7 +103,8 @@ int CheckCodeStream(const Bytes& data, size_t* bitsUsed = nullptr) {
   }
   if (bitsUsed) *bitsUsed = bit;
   EXPECT_LE((bit + 7) / 8, stream.size());
-  EXPECT_GE((bit + 7) / 8, stream.size()) << "bytes after the end code";
+  // One padding byte follows an end code that fills its last byte.
+  EXPECT_GE((bit + 7) / 8 + (bit % 8 == 0 ? 1 : 0), stream.size()) << "bytes after the end code";
   return clears;
 }
 
@@ -199,9 +200,7 @@ TEST(GifEncoder, RoundTripsThroughGiflibAndTheGameDecoder) {
     EXPECT_EQ(h, image.height);
     LzwResult result{};
     EXPECT_EQ(DecodeWithGameDecoder(file, &result), image.pixels);
-    // An end code that fills the last byte of the data is dropped with it
-    // (the reader fetches the next block at once); both end the image.
-    EXPECT_TRUE(result.stop == LZW_END_CODE || (result.stop == LZW_DATA_END && EndsOnByteBoundary(file)));
+    EXPECT_EQ(result.stop, LZW_END_CODE);
     EXPECT_EQ(result.pixels, static_cast<uint32_t>(image.width * image.height));
     // Sub-blocks are full except the last.
     size_t at = 13 + 768 + 11;
@@ -213,6 +212,23 @@ TEST(GifEncoder, RoundTripsThroughGiflibAndTheGameDecoder) {
       }
     }
   }
+}
+
+TEST(GifEncoder, EndCodeOnAByteBoundaryIsStillSeen) {
+  // Widths 1..64 of a two-colour stripe put the end code at every bit offset.
+  int boundaries = 0;
+  for (int w = 1; w <= 64; ++w) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < w * 3; ++i) pixels.push_back(static_cast<uint8_t>(i % 7 == 0));
+    const Bytes file = EncodeGif(w, 3, Palette(), pixels);
+    if (!EndsOnByteBoundary(file)) continue;
+    ++boundaries;
+    SCOPED_TRACE(w);
+    LzwResult result{};
+    EXPECT_EQ(DecodeWithGameDecoder(file, &result), pixels);
+    EXPECT_EQ(result.stop, LZW_END_CODE);
+  }
+  EXPECT_GT(boundaries, 0) << "no width put the end code on a byte boundary";
 }
 
 TEST(GifEncoder, ClearsExactlyWhenTheTableIsFull) {

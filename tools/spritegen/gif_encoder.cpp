@@ -91,6 +91,10 @@ std::vector<uint8_t> LzwEncode(const std::vector<uint8_t>& pixels) {
     enc.Emit(current);
   }
   enc.out.Put(END, enc.width);
+  // A reader fetches the next sub-block as soon as it has taken the last bit
+  // of one, and drops a code that the zero length byte then cuts off; an end
+  // code that fills the last byte would go unseen, so one padding byte follows.
+  if (enc.out.bits == 0) enc.out.bytes.push_back(0);
   enc.out.Flush();
   return enc.out.bytes;
 }
