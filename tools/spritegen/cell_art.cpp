@@ -180,14 +180,14 @@ void DrawBall(cairo_t* cr, Rgb base, double cx, double cy, double rx, double ry)
   cairo_fill(cr);
   cairo_pattern_destroy(bounce);
   // Specular highlight.
-  cairo_pattern_t* spec = cairo_pattern_create_radial(-0.38, -0.45, 0.0, -0.38, -0.45, 0.36);
-  cairo_pattern_add_color_stop_rgba(spec, 0.0, 1, 1, 1, 1.0);
-  cairo_pattern_add_color_stop_rgba(spec, 0.35, 1, 1, 1, 0.75);
-  cairo_pattern_add_color_stop_rgba(spec, 1.0, 1, 1, 1, 0.0);
-  cairo_set_source(cr, spec);
+  cairo_pattern_t* sheen = cairo_pattern_create_radial(-0.38, -0.45, 0.0, -0.38, -0.45, 0.36);
+  cairo_pattern_add_color_stop_rgba(sheen, 0.0, 1, 1, 1, 1.0);
+  cairo_pattern_add_color_stop_rgba(sheen, 0.35, 1, 1, 1, 0.75);
+  cairo_pattern_add_color_stop_rgba(sheen, 1.0, 1, 1, 1, 0.0);
+  cairo_set_source(cr, sheen);
   cairo_arc(cr, -0.38, -0.45, 0.36, 0, 2 * M_PI);
   cairo_fill(cr);
-  cairo_pattern_destroy(spec);
+  cairo_pattern_destroy(sheen);
   cairo_restore(cr);
   // A thin dark outline keeps the ball crisp against the grey tile.
   cairo_save(cr);
