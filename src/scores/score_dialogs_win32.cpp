@@ -16,24 +16,18 @@ static void ValidateName(HWND dialog) {
 }
 
 INT_PTR CALLBACK NameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (IsOkOrClose(message, wParam)) {
+    // No way out without a valid name, the close box included.
+    ValidateName(dialog);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
       SetDlgItemTextA(dialog, IDC_NAME_FIELD, playerName);
       CentreDialog(dialog);
       return TRUE;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(dialog, &paint);
-      EndPaint(dialog, &paint);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wParam) != IDC_OK) return FALSE;
-      ValidateName(dialog);
-      return TRUE;
-    case WM_CLOSE:
-      // No way out without a valid name.
-      ValidateName(dialog);
+    case WM_PAINT:
+      PaintNothing(dialog);
       return TRUE;
   }
   return FALSE;
@@ -70,22 +64,17 @@ static void PaintHighScores(HWND dialog) {
 }
 
 INT_PTR CALLBACK HighScoreDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (IsOkOrClose(message, wParam)) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
-      // Enter answers to the OK button, which holds the focus; otherwise the
-      // dialog manager would send IDOK, which closes nothing.
-      SendMessageA(dialog, DM_SETDEFID, IDC_OK, 0);
+      MakeOkAnswerEnter(dialog);
       CentreDialog(dialog);
       return TRUE;
     case WM_PAINT:
       PaintHighScores(dialog);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) != IDC_OK) return FALSE;
-      EndDialog(dialog, 0);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
       return TRUE;
   }
   return FALSE;

@@ -27,11 +27,13 @@ static void DrawAboutLogo(HDC dc) {
 }
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (IsOkOrClose(message, wParam)) {
+    EndDialog(dialog, 0);
+    return TRUE;
+  }
   switch (message) {
     case WM_INITDIALOG:
-      // Enter answers to the OK button, which holds the focus; otherwise the
-      // dialog manager would send IDOK, which closes nothing.
-      SendMessageA(dialog, DM_SETDEFID, IDC_OK, 0);
+      MakeOkAnswerEnter(dialog);
       CentreDialog(dialog);
       return TRUE;
     case WM_PAINT: {
@@ -41,13 +43,6 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       EndPaint(dialog, &paint);
       return TRUE;
     }
-    case WM_COMMAND:
-      if (LOWORD(wParam) != IDC_OK) return FALSE;
-      EndDialog(dialog, 0);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(dialog, 0);
-      return TRUE;
   }
   return FALSE;
 }

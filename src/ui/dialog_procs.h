@@ -11,4 +11,10 @@ INT_PTR CALLBACK NameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 // SetFocus, then centre on the screen size read at start-up.
 void CentreDialog(HWND dialog);
+// Makes Enter press the focused OK button (256).
+void MakeOkAnswerEnter(HWND dialog);
+// The OK button (command 256) or the close box.
+BOOL IsOkOrClose(UINT message, WPARAM wParam);
+// BeginPaint and EndPaint with nothing drawn between them.
+void PaintNothing(HWND dialog);
 #endif
