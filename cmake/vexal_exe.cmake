@@ -4,7 +4,7 @@
 enable_language(RC)
 
 # No runtime libraries by default: the program brings its own memory routines
-# (src/app/runtime_win32.cpp) and names its three system libraries itself.
+# (src/platform/runtime_win32.cpp) and names its three system libraries itself.
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
 set(CMAKE_C_STANDARD_LIBRARIES "")
 
@@ -15,18 +15,25 @@ else()
   message(WARNING "res/sprites.gif is missing: Vexal.exe is not built")
 endif()
 
+# The entry symbol carries the stdcall decoration only on 32-bit x86.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VEXAL_ENTRY _VexalStart@0)
+else()
+  set(VEXAL_ENTRY VexalStart)
+endif()
+
 if(EXISTS ${VEXAL_SPRITES_GIF})
   add_executable(Vexal WIN32 ${VEXAL_EXE_SOURCES} ${CMAKE_SOURCE_DIR}/res/vexal.rc)
   target_include_directories(Vexal PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/res)
   # windres reads these itself; the build does not see them otherwise.
   set_source_files_properties(${CMAKE_SOURCE_DIR}/res/vexal.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_SOURCE_DIR}/res/dialogs.rc;${CMAKE_SOURCE_DIR}/res/vexal.ico;${CMAKE_SOURCE_DIR}/res/about_logo.bmp;${CMAKE_SOURCE_DIR}/res/about_mask.bmp;${CMAKE_SOURCE_DIR}/src/app/resource_ids.h")
+    "${CMAKE_SOURCE_DIR}/res/dialogs.rc;${CMAKE_SOURCE_DIR}/res/vexal.ico;${CMAKE_SOURCE_DIR}/res/about_logo.bmp;${CMAKE_SOURCE_DIR}/res/about_mask.bmp;${CMAKE_SOURCE_DIR}/src/platform/resource_ids.h")
   target_compile_options(Vexal PRIVATE
     $<$<COMPILE_LANGUAGE:CXX>:-Os -ffreestanding -fno-exceptions -fno-rtti
       -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector
       -ffunction-sections -fdata-sections -Wall -Wextra>)
   target_link_options(Vexal PRIVATE
-    -nostdlib -mwindows -Wl,--entry,_VexalStart@0 -Wl,--gc-sections -s)
+    -nostdlib -mwindows -Wl,--entry,${VEXAL_ENTRY} -Wl,--gc-sections -s)
   # libgcc only for the compiler's own helpers (stack probes); it is static.
   target_link_libraries(Vexal PRIVATE kernel32 user32 gdi32 gcc)
 endif()

@@ -3,8 +3,11 @@
 # stop. Source it from bash; every function prints its errors to stderr and
 # returns non-zero on failure.
 #
-#   vexal_wine_env PREFIX           export the environment for PREFIX
-#   vexal_wine_prefix PREFIX [WxH]  create or refresh PREFIX (fast when current);
+#   vexal_wine_env PREFIX [ARCH]    export the environment for PREFIX, a prefix
+#                                   of the win32 (default) or win64 build;
+#                                   VEXAL_WINE is the loader that runs its programs
+#   vexal_wine_prefix PREFIX [WxH] [ARCH]
+#                                   create or refresh PREFIX (fast when current);
 #                                   with WxH every program of the prefix runs in
 #                                   one Wine virtual desktop "Vexal" of that size
 #   vexal_xvfb_start [WxH]          start Xvfb on a free display, export DISPLAY
@@ -15,14 +18,19 @@
 #   vexal_stop                      end Wine in the prefix, then our Xvfb
 
 VEXAL_WINE_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=machine.sh
+source "$VEXAL_WINE_LIB_DIR/machine.sh"
 
 # The program's own strings are GBK: Wine maps the ANSI calls to code page 936
 # only under a Chinese locale. The overrides keep Wine from offering to
 # install Mono and Gecko, which nothing here needs.
 vexal_wine_env() {
-  local prefix=$1
+  local prefix=$1 arch=${2:-win32}
+  VEXAL_WINE=$(vexal_wine_loader "$arch") || return 1
   export WINEPREFIX=$prefix
-  export WINEARCH=win32
+  export WINEARCH=$arch
+  # Programs that Wine starts itself use the same loader.
+  export WINELOADER=$VEXAL_WINE
   export WINEDEBUG=${VEXAL_WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=zh_CN.UTF-8
@@ -64,18 +72,28 @@ EOF
 # Creates the prefix on first use; later calls compare a stamp of the Wine
 # version and the registry text and return at once when both still match.
 vexal_wine_prefix() {
-  local prefix=$1 desktop=${2:-}
-  vexal_wine_env "$prefix"
+  local prefix=$1 desktop=${2:-} arch=${3:-win32}
+  vexal_wine_env "$prefix" "$arch" || return 1
+  if [ ! -x "$VEXAL_WINE" ]; then
+    vexal_wine_explain "the Wine loader $VEXAL_WINE for the $arch build is not installed" "" \
+      "run scripts/setup, which installs wine, wine32:i386 and wine64"
+    return 1
+  fi
   local stamp_file=$prefix/.vexal-stamp
   local stamp
-  stamp="$(wine --version 2>/dev/null) $(vexal_wine_reg_text "$desktop" | cksum)"
+  stamp="$arch $("$VEXAL_WINE" --version 2>/dev/null) $(vexal_wine_reg_text "$desktop" | cksum)"
   if [ -f "$prefix/system.reg" ] && [ -f "$stamp_file" ] && [ "$(cat "$stamp_file")" = "$stamp" ]; then
     return 0
   fi
-  mkdir -p "$prefix"
+  mkdir -p "$prefix" || { vexal_wine_explain "the folder $prefix could not be made" "" \
+    "check that its parent folder exists and is writable"; return 1; }
+  local log=$prefix/vexal-wine.log
   if [ ! -f "$prefix/system.reg" ]; then
-    echo "wine-env: creating the Wine prefix $prefix (once)" >&2
-    wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed for $prefix" >&2; return 1; }
+    echo "wine-env: creating the $arch Wine prefix $prefix (once)" >&2
+    if ! "$VEXAL_WINE" wineboot -i >"$log" 2>&1; then
+      vexal_wine_explain "Wine could not set up the prefix $prefix ($VEXAL_WINE wineboot -i)" "$log"
+      return 1
+    fi
     wineserver -w
   fi
   local marlett
@@ -87,13 +105,47 @@ vexal_wine_prefix() {
   done
   local reg=$prefix/vexal-settings.reg
   vexal_wine_reg_text "$desktop" >"$reg"
-  wine regedit "$reg" >/dev/null 2>&1 || { echo "wine-env: regedit failed" >&2; return 1; }
+  if ! "$VEXAL_WINE" regedit "$reg" >"$log" 2>&1; then
+    vexal_wine_explain "Wine could not write the settings into $prefix ($VEXAL_WINE regedit)" "$log"
+    return 1
+  fi
   wineserver -w
   if ! grep -q 'WenQuanYi Micro Hei' "$prefix/system.reg"; then
     echo "wine-env: the font substitutes did not reach $prefix/system.reg" >&2
     return 1
   fi
   printf '%s\n' "$stamp" >"$stamp_file"
+}
+
+# Says what failed, the likely cause (read from Wine's own output in LOG when
+# there is one) and what to do, instead of a bare "failed".
+vexal_wine_explain() {
+  local what=$1 log=${2:-} todo=${3:-} text= cause advice=
+  [ -n "$log" ] && [ -f "$log" ] && text=$(grep -v -e ':fixme:' -e 'Unhandled type' "$log" | tail -n 5)
+  case "$text" in
+    *"Exec format error"*|*"cannot execute binary file"*)
+      cause="this machine cannot run 32-bit programs (its kernel may have 32-bit emulation disabled)"
+      advice="use the 64-bit build: scripts/play picks it by itself; for the tests set VEXAL_E2E_ARCH=win64" ;;
+    *"is a 64-bit installation"*|*"is a 32-bit installation"*)
+      cause="the prefix was made for the other build (win32 and win64 need prefixes of their own)"
+      advice="remove $WINEPREFIX and run again" ;;
+    *"not owned by you"*)
+      cause="the prefix belongs to another user"
+      advice="run as the owner of the prefix, or remove $WINEPREFIX" ;;
+    *"No such file or directory"*|*"could not load"*|*"failed to load"*)
+      cause="part of the Wine installation is missing"
+      advice="run scripts/setup, which installs wine, wine32:i386 and wine64" ;;
+    *)
+      cause="not known from what Wine printed" ;;
+  esac
+  todo=${todo:-$advice}
+  {
+    echo "wine-env: $what."
+    [ -n "$text" ] || [ -z "$log" ] || text="(Wine printed nothing)"
+    [ -z "$text" ] || printf '  Wine said:\n%s\n' "$(printf '%s\n' "$text" | sed 's/^/    /')"
+    [ -z "$log" ] || echo "  Likely cause: $cause."
+    echo "  What to do: ${todo:-remove $WINEPREFIX and run again; if it fails again, run $VEXAL_WINE wineboot -i by hand to see everything Wine prints}."
+  } >&2
 }
 
 # Picks the first display number without a lock file or socket.
@@ -134,7 +186,7 @@ VEXAL_DESKTOP_PID=
 vexal_desktop_start() {
   local name=$1 size=$2
   shift 2
-  wine explorer "/desktop=$name,$size" "$@" >/dev/null 2>&1 &
+  "$VEXAL_WINE" explorer "/desktop=$name,$size" "$@" >/dev/null 2>&1 &
   VEXAL_DESKTOP_PID=$!
 }
 

@@ -2,7 +2,7 @@
 // There is no C runtime: the entry point finds its own arguments and ends
 // the process itself.
 #include "app/main_window.h"
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 
 enum {

@@ -1,7 +1,7 @@
 // The main window's procedure and the routine that creates it and runs the
 // message loop.
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #ifdef _WIN32
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,7 +1,7 @@
 // The main window's procedure: it takes the window's private context at
 // every message and hands each message or command to the code that owns it.
 #include "app/main_window.h"
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 #include "game/move_turn.h"
 #include "game/random.h"

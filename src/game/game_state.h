@@ -1,7 +1,7 @@
 // The one global record of the running program, zero at process start.
 #pragma once
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 typedef uint8_t Cell;
 

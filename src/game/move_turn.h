@@ -1,5 +1,5 @@
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // 1 if the client point lies on the board; column and row are then 0..8.
 int CellAtPoint(int x, int y, int* column, int* row);

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 void NewGame(HDC dc);
 // 1: a ball was placed that completed no line; 0: no empty cell was left.

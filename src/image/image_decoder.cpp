@@ -2,7 +2,7 @@
 
 #include <stddef.h>
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 #include "image/lzw_decoder.h"
 
 namespace {

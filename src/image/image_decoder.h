@@ -1,5 +1,5 @@
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // Decodes a GIF image stream that lacks its six-byte signature, `length`
 // bytes at `data`, into a palette and a bitmap. Returns the bitmap, or 0.

@@ -1,6 +1,6 @@
 #include "image/lzw_decoder.h"
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 
 namespace {
 

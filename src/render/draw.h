@@ -1,7 +1,7 @@
 // What the rules may ask the screen to show. The Windows build draws with
 // GDI (draw_*.cpp); the native build records the calls instead.
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 void DrawBoard(HDC dc);
 void DrawCell(HDC dc, int column, int row, int frame);

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 void AddScore(HDC dc, int points);
 void RestartGame(HDC dc);

@@ -2,7 +2,7 @@
 // puts a typed name through.
 #include "scores/check_high_score.h"
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 #include "game/game_state.h"
 #include "scores/high_scores.h"
 

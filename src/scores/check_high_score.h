@@ -1,5 +1,5 @@
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 void CheckHighScore(HWND owner);
 

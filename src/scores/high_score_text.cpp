@@ -1,6 +1,6 @@
 #include "scores/high_score_text.h"
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 #include "render/format_decimal.h"
 
 void BuildHighScoreRowText(uint32_t index, const HighScoreEntry& entry,

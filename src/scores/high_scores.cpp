@@ -2,7 +2,7 @@
 // byte, a 13-byte name field and a little-endian u16 score, best first.
 #include "scores/high_scores.h"
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 #include "game/game_state.h"
 
 namespace {

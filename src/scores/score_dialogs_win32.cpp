@@ -1,5 +1,5 @@
 // The two dialogs of the high-score check: the name entry and the table.
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 #include "render/format_decimal.h"
 #include "scores/check_high_score.h"

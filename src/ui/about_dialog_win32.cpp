@@ -1,5 +1,5 @@
 // The about dialog and its logo, laid over the dialog's face through a mask.
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 #include "ui/dialog_procs.h"
 

@@ -1,6 +1,6 @@
 // The dialog procedures the main window opens, and the centring they share.
 #pragma once
-#include "app/platform.h"
+#include "platform/platform.h"
 
 #ifdef _WIN32
 INT_PTR CALLBACK RulesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

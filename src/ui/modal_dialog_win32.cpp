@@ -1,7 +1,7 @@
 // What every modal dialog of the game shares: it opens in the middle of the
 // screen, whatever its template says, and answers to its OK button and its
 // close box alike.
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 #include "ui/dialog_procs.h"
 

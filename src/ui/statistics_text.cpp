@@ -1,6 +1,6 @@
 #include "ui/statistics_text.h"
 
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 #include "render/format_decimal.h"
 
 void CountCellValues(const Cell* board, uint32_t counts[STATISTICS_VALUES]) {

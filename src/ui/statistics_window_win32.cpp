@@ -1,6 +1,6 @@
 // The statistics tool window: per cell value its picture, how many cells hold
 // it, their share of the board and, for colours, how many were removed.
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "game/game_state.h"
 #include "ui/dialog_procs.h"
 #include "ui/statistics_text.h"

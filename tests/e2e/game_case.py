@@ -119,13 +119,16 @@ def changed_box(a, b, area):
 
 class GameCase(unittest.TestCase):
     session = None
+    arch = None  # None: the build this machine runs best (harness.machine_choice)
 
     @classmethod
     def setUpClass(cls):
-        cls.exe = harness.require_exe()
+        cls.build = harness.Build(cls.arch)
+        cls.build.announce(cls.__module__)
+        cls.exe = cls.build.require_exe()
         sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(sheet)
-        cls.session = harness.WineSession(cls.__module__)
+        cls.session = harness.WineSession(cls.__module__, cls.build)
         cls.session.start()
 
     @classmethod

@@ -4,12 +4,15 @@ import, and window facts through win_probe.exe, a console program that asks
 Win32 itself inside the same Wine desktop.
 
 One Xvfb and one Wine prefix serve a whole test module; every launch gets a
-fresh game folder as its current directory."""
+fresh game folder as its current directory. A module runs one build of the
+game, win32 or win64 (Build), with the harness's own helpers built for the
+same architecture and the Wine loader that serves it."""
 
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -23,17 +26,43 @@ def env_path(name):
     return value
 
 
-def require_exe():
-    """The path of Vexal.exe, or a failure that says how to build it."""
-    exe = os.environ.get("VEXAL_EXE", "")
-    if not exe:
-        raise AssertionError(
-            "VEXAL_WIN32_BUILD was not given to CMake: configure with "
-            "-DVEXAL_WIN32_BUILD=<root>/build/win32 (scripts/test does)")
-    if not os.path.isfile(exe):
-        raise AssertionError(f"{exe} does not exist: build the cross build first "
-                             "(cmake --build build/win32)")
-    return exe
+def machine_choice(forced=None):
+    """(arch, loader, why): the build the suite runs on this machine, as scripts/lib decides.
+
+    forced (else VEXAL_E2E_ARCH) asks for one; a build that cannot run here fails at once."""
+    lib = env_path("VEXAL_WINE_LIB")
+    forced = forced or os.environ.get("VEXAL_E2E_ARCH", "")
+    out = run(["bash", "-c", 'source "$0" && vexal_choose_arch "$1" && printf "%s\\n%s\\n%s\\n" '
+               '"$VEXAL_ARCH" "$(vexal_wine_loader "$VEXAL_ARCH")" "$VEXAL_WHY"', lib, forced])
+    if out.returncode != 0:
+        raise AssertionError(out.stderr.decode(errors="replace").strip() or "vexal_choose_arch failed")
+    arch, loader, why = out.stdout.decode().splitlines()[:3]
+    return arch, loader, why
+
+
+class Build:
+    """One build of the game with the helpers and the Wine loader of its architecture."""
+
+    def __init__(self, forced=None):
+        self.arch, self.loader, self.why = machine_choice(forced)
+        suffix = self.arch.upper()
+        self.exe = os.environ.get(f"VEXAL_EXE_{suffix}", "")
+        self.probe = env_path(f"VEXAL_PROBE_{suffix}")
+        self.minimal = env_path(f"VEXAL_MINIMAL_{suffix}")
+
+    def require_exe(self):
+        """The path of Vexal.exe, or a failure that says how to build it."""
+        if not self.exe:
+            raise AssertionError(
+                f"VEXAL_{self.arch.upper()}_BUILD was not given to CMake: configure with "
+                f"-DVEXAL_{self.arch.upper()}_BUILD=<root>/build/{self.arch} (scripts/test does)")
+        if not os.path.isfile(self.exe):
+            raise AssertionError(f"{self.exe} does not exist: build the cross build first "
+                                 f"(cmake --build build/{self.arch})")
+        return self.exe
+
+    def announce(self, module):
+        print(f"{module}: the {self.arch} build under {self.loader}: {self.why}", file=sys.stderr, flush=True)
 
 
 class Image:
@@ -99,12 +128,14 @@ def run(cmd, timeout=30, **kw):
 class WineSession:
     """One Xvfb display and one Wine prefix for a test module."""
 
-    def __init__(self, name):
+    def __init__(self, name, build):
         self.name = name
+        self.build = build
         work = env_path("VEXAL_E2E_WORK")
-        self.prefix = os.path.join(work, "prefix")
+        self.prefix = os.path.join(work, f"prefix-{build.arch}")
         self.artifacts = os.path.join(env_path("VEXAL_E2E_ARTIFACTS"), name)
-        self.probe = env_path("VEXAL_PROBE")
+        self.probe = build.probe
+        self.loader = build.loader
         self.lib = env_path("VEXAL_WINE_LIB")
         os.makedirs(self.artifacts, exist_ok=True)
         self.games_root = tempfile.mkdtemp(prefix=f"{name}-", dir=work)
@@ -115,16 +146,17 @@ class WineSession:
 
     def start(self):
         w, h = DESKTOP_SIZE
-        prep = run(["bash", "-c", 'source "$0"; vexal_wine_prefix "$1" "$2"', self.lib, self.prefix,
-                    f"{w}x{h}"], timeout=300)
+        prep = run(["bash", "-c", 'source "$0"; vexal_wine_prefix "$1" "$2" "$3"', self.lib, self.prefix,
+                    f"{w}x{h}", self.build.arch], timeout=300)
         if prep.returncode != 0:
             raise RuntimeError("the Wine prefix could not be made: " + prep.stderr.decode(errors="replace"))
         display = self._free_display()
         self.xvfb = subprocess.Popen(stdin=subprocess.DEVNULL, args=["Xvfb", f":{display}", "-screen", "0", f"{w}x{h}x24", "-nolisten", "tcp"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         env = dict(os.environ)
-        env.update(DISPLAY=f":{display}", WINEPREFIX=self.prefix, WINEARCH="win32", WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=", LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
+        env.update(DISPLAY=f":{display}", WINEPREFIX=self.prefix, WINEARCH=self.build.arch,
+                   WINELOADER=self.loader, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                   LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
         self.env = env
         for _ in range(100):
             if run(["xdpyinfo"], env=env).returncode == 0:
@@ -137,7 +169,7 @@ class WineSession:
         # them, and whoever reads that pipe would wait for their end.
         subprocess.run(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        self.desktop = subprocess.Popen(["wine", "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
+        self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         for _ in range(100):
@@ -175,14 +207,14 @@ class WineSession:
         return folder
 
     def launch(self, exe, folder, *args):
-        return subprocess.Popen(["wine", exe, *args], cwd=folder, env=self.env, stdin=subprocess.DEVNULL,
+        return subprocess.Popen([self.loader, exe, *args], cwd=folder, env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # ---- Win32 facts -------------------------------------------------------------------------
 
     def probe_lines(self, *args):
         with tempfile.TemporaryFile() as out:
-            subprocess.run(["wine", self.probe, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+            subprocess.run([self.loader, self.probe, *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
                            stderr=subprocess.DEVNULL, timeout=30)
             out.seek(0)
             return out.read().decode("utf-8", errors="replace").splitlines()

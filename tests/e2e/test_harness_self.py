@@ -15,8 +15,10 @@ class HarnessSelfTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.exe = harness.env_path("VEXAL_MINIMAL")
-        cls.session = harness.WineSession(cls.__module__)
+        build = harness.Build()
+        build.announce(cls.__module__)
+        cls.exe = build.minimal
+        cls.session = harness.WineSession(cls.__module__, build)
         cls.session.start()
 
     @classmethod

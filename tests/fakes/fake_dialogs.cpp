@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "fakes/fake_log.h"
 #include "game/game_state.h"
 #include "scores/check_high_score.h"

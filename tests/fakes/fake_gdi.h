@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 struct FakeLine {
   std::string dc;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 struct FakePaletteCall {
   WORD version = 0;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "fakes/fake_log.h"
 #include "game/game_state.h"
 

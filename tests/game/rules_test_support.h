@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "game/game_state.h"
 
 typedef std::vector<std::string> Log;

@@ -69,7 +69,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     args = parser.parse_args()
 
-    session = harness.WineSession("bench-startup")
+    session = harness.WineSession("bench-startup", harness.Build())
     session.start()
     results = {"minimal": [], "vexal": []}
     try:

@@ -12,7 +12,7 @@ mkdir -p "$out/corpus"
 
 clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$root/src" \
-  "$root/tools/fuzz-image/fuzz_image.cpp" "$root/src/image/lzw_decoder.cpp" "$root/src/app/byte_strings.cpp" \
+  "$root/tools/fuzz-image/fuzz_image.cpp" "$root/src/image/lzw_decoder.cpp" "$root/src/platform/byte_strings.cpp" \
   -o "$out/fuzz-image"
 
 # Seeds: the embedded sheet and a few small images, each less its signature.

@@ -1,4 +1,4 @@
-#include "app/byte_strings.h"
+#include "platform/byte_strings.h"
 
 int StrLength(const char* text) {
   int n = 0;

@@ -1,17 +1,9 @@
-// The one door to the window system. The Windows build takes the real
-// declarations; the native build (tests, vexal-sim) gets the same names
-// declared here and links recording fakes from tests/fakes.
+// The Win32 names the portable code uses, declared for the native build,
+// where tests/fakes defines them. Only platform.h includes this.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
-
-#ifdef _WIN32
-
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
-#else
 
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
@@ -176,10 +168,3 @@ HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL background);
 UINT RealizePalette(HDC dc);
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
-
-#endif  // _WIN32
-
-// The two modal dialogs of the high-score check. The Windows build opens
-// dialogs 1002 and 1001; the native build answers them from a script.
-void ShowNameDialog(HWND owner);
-void ShowHighScoreDialog(HWND owner);
