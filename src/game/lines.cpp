@@ -78,7 +78,7 @@ void RemoveMarkedBalls(HDC dc) {
         DrawCell(dc, column, row, frame);
       }
     }
-    Sleep(50);
+    PauseFrame(50);
   }
   if (colour >= 1 && colour <= COLOUR_COUNT) game.removedCounts[colour] += count;
   if (game.statisticsWindow != nullptr) InvalidateRect(game.statisticsWindow, nullptr, FALSE);

@@ -42,7 +42,7 @@ void Travel(HDC dc) {
     DrawCell(dc, from.column, from.row, 0);
     BoardAt(to.column, to.row) = static_cast<Cell>(game.movingColour);
     DrawCell(dc, to.column, to.row, i % 6);
-    Sleep(50);
+    PauseFrame(50);
   }
   // The ball always comes to rest showing the last bounce frame.
   int steps = length - 1;

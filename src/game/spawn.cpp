@@ -36,9 +36,9 @@ int SpawnBall(HDC dc) {
     int column = target % BOARD_SIZE;
     int row = target / BOARD_SIZE;
     DrawCell(dc, column, row, 6);
-    Sleep(50);
+    PauseFrame(50);
     DrawCell(dc, column, row, 7);
-    Sleep(50);
+    PauseFrame(50);
     DrawCell(dc, column, row, 0);
 
     if (MarkLines(column, row, colour) == 0) return 1;

@@ -13,6 +13,10 @@
 #include "platform/platform_native.h"
 #endif
 
+// The pause between two frames of an animation: as long as Sleep and, like
+// it, handling no input and no message, but on the screen under Wine too.
+void PauseFrame(DWORD milliseconds);
+
 // The two modal dialogs of the high-score check. The Windows build opens
 // dialogs 1002 and 1001; the native build answers them from a script.
 void ShowNameDialog(HWND owner);

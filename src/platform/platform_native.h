@@ -122,8 +122,7 @@ struct BITMAPINFO {
 #define CBM_INIT 0x04u
 #define DIB_RGB_COLORS 0
 
-// Time and messages.
-void Sleep(DWORD milliseconds);
+// Message boxes, beeps and windows.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL MessageBeep(UINT type);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);

@@ -38,7 +38,7 @@ void AddScore(HDC dc, int points) {
     while (game.holderLevel < target) {
       ++game.holderLevel;
       DrawRecordHolder(dc, 0);
-      Sleep(25);
+      PauseFrame(25);
     }
     return;
   }
@@ -48,7 +48,7 @@ void AddScore(HDC dc, int points) {
   while (game.pretenderLevel > target) {
     --game.pretenderLevel;
     DrawPretender(dc, 0, 0);
-    Sleep(25);
+    PauseFrame(25);
   }
   if (game.score <= game.bestScore) return;
 
@@ -57,15 +57,15 @@ void AddScore(HDC dc, int points) {
     ++game.pretenderFrame;
     DrawRecordHolder(dc, 0);
     DrawPretender(dc, 0, 0);
-    Sleep(150);
+    PauseFrame(150);
   }
   for (int i = 0; i < 3; ++i) {
     --game.pretenderFrame;
     DrawPretender(dc, 0, 0);
-    Sleep(150);
+    PauseFrame(150);
     ++game.pretenderFrame;
     DrawPretender(dc, 0, 0);
-    Sleep(150);
+    PauseFrame(150);
   }
   game.recordPassed = 1;
 }
@@ -78,27 +78,27 @@ void RestartGame(HDC dc) {
     for (int i = 0; i < POSE_COUNT && game.holderFrame > 0; ++i) {
       --game.holderFrame;
       DrawRecordHolder(dc, 0);
-      Sleep(150);
+      PauseFrame(150);
     }
     while (game.holderLevel > 0) {
       game.holderLevel -= 4;
       if (game.holderLevel < 0) game.holderLevel = 0;
       DrawRecordHolder(dc, 0);
-      Sleep(15);
+      PauseFrame(15);
     }
   }
   if (game.pretenderFrame != 0) {
     for (int i = 0; i < POSE_COUNT && game.pretenderFrame > 0; ++i) {
       --game.pretenderFrame;
       DrawPretender(dc, 0, 0);
-      Sleep(150);
+      PauseFrame(150);
     }
   }
   while (game.pretenderLevel < RACE_HEIGHT) {
     game.pretenderLevel += 4;
     if (game.pretenderLevel > RACE_HEIGHT) game.pretenderLevel = RACE_HEIGHT;
     DrawPretender(dc, 0, 0);
-    Sleep(15);
+    PauseFrame(15);
   }
   NewGame(dc);
   if (game.statisticsWindow != nullptr) InvalidateRect(game.statisticsWindow, nullptr, FALSE);

@@ -20,7 +20,7 @@ void FakeSetIconic(bool on) { iconic = on; }
 void FakeFailGlobalAllocAt(int n) { failAllocAt = n; }
 int FakeLiveGlobalBlocks() { return liveBlocks; }
 
-void Sleep(DWORD milliseconds) { FakeRecord("> Sleep " + std::to_string(milliseconds)); }
+void PauseFrame(DWORD milliseconds) { FakeRecord("> Sleep " + std::to_string(milliseconds)); }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR, UINT) {
   FakeRecord(std::string("> MessageBox ") + text);
