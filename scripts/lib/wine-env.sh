@@ -41,8 +41,48 @@ vexal_wine_env() {
 # resources name have no CJK glyphs in Wine's own fonts, so they are mapped to
 # a font that has them. Wine draws the caption buttons with Marlett, which it
 # does not find in its data folder by itself: without it they show letters.
-# A desktop size puts every program into one virtual
-# desktop, so that `wine Vexal.exe` both runs there and returns the exit code.
+# The classic colour scheme, with Wine's own theme off: the panel's embossed
+# white labels and the bevels were drawn for a grey button face, and Wine's
+# default face is nearly white. A desktop size puts every program into one
+# virtual desktop, so that `wine Vexal.exe` both runs there and returns the
+# exit code.
+# The classic Windows colour scheme, as registry values.
+vexal_classic_colours() {
+  cat <<'EOF'
+"ActiveBorder"="192 192 192"
+"ActiveTitle"="0 0 128"
+"AppWorkSpace"="128 128 128"
+"Background"="0 128 128"
+"ButtonAlternateFace"="192 192 192"
+"ButtonDkShadow"="0 0 0"
+"ButtonFace"="192 192 192"
+"ButtonHilight"="255 255 255"
+"ButtonLight"="192 192 192"
+"ButtonShadow"="128 128 128"
+"ButtonText"="0 0 0"
+"GradientActiveTitle"="16 132 208"
+"GradientInactiveTitle"="192 192 192"
+"GrayText"="128 128 128"
+"Hilight"="0 0 128"
+"HilightText"="255 255 255"
+"HotTrackingColor"="0 0 255"
+"InactiveBorder"="192 192 192"
+"InactiveTitle"="128 128 128"
+"InactiveTitleText"="192 192 192"
+"InfoText"="0 0 0"
+"InfoWindow"="255 255 225"
+"Menu"="192 192 192"
+"MenuBar"="192 192 192"
+"MenuHilight"="0 0 128"
+"MenuText"="0 0 0"
+"Scrollbar"="192 192 192"
+"TitleText"="255 255 255"
+"Window"="255 255 255"
+"WindowFrame"="0 0 0"
+"WindowText"="0 0 0"
+EOF
+}
+
 vexal_wine_reg_text() {
   local desktop=${1:-}
   cat <<'EOF'
@@ -62,10 +102,23 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\ThemeManager]
+"ThemeActive"="0"
+"DllName"=""
 EOF
+  # Wine restores the second copy when a theme is switched off.
+  local key
+  for key in 'Control Panel\Colors' 'Software\Microsoft\Windows\CurrentVersion\ThemeManager\Control Panel\Colors'; do
+    printf '\n[HKEY_CURRENT_USER\\%s]\n' "$key"
+    vexal_classic_colours
+  done
   if [ -n "$desktop" ]; then
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Vexal"\n'
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Vexal"="%s"\n' "$desktop"
+  else
+    # Without a size every window is the window manager's: no desktop is left over.
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"=-\n'
   fi
 }
 

@@ -105,6 +105,48 @@ def reachable(board, start):
     return seen
 
 
+def completes_line(board, source, target):
+    """Whether moving the ball at source to target makes a run of five or more of its colour
+    through target, in a row, a column or a diagonal."""
+    colour = board[source[1]][source[0]]
+    after = [row[:] for row in board]
+    after[source[1]][source[0]] = 0
+    after[target[1]][target[0]] = colour
+    for dc, dr in ((1, 0), (0, 1), (1, 1), (1, -1)):
+        run = 1
+        for sign in (1, -1):
+            c, r = target[0] + sign * dc, target[1] + sign * dr
+            while 0 <= c < 9 and 0 <= r < 9 and after[r][c] == colour:
+                run += 1
+                c, r = c + sign * dc, r + sign * dr
+        if run >= 5:
+            return True
+    return False
+
+
+def shortest_steps(board, source, target):
+    """Number of orthogonal steps of the shortest route from source to target through empty
+    cells, or None when there is none."""
+    if source == target:
+        return 0
+    seen = {source}
+    frontier = [source]
+    steps = 0
+    while frontier:
+        steps += 1
+        nxt = []
+        for c, r in frontier:
+            for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                cell = (c + dc, r + dr)
+                if cell == target:
+                    return steps
+                if 0 <= cell[0] < 9 and 0 <= cell[1] < 9 and cell not in seen and board[cell[1]][cell[0]] == 0:
+                    seen.add(cell)
+                    nxt.append(cell)
+        frontier = nxt
+    return None
+
+
 def segments():
     """Every run of five cells along a row or a column, as lists of (column, row)."""
     for fixed in range(9):

@@ -7,6 +7,7 @@ import unittest
 
 import board_reader
 import harness
+from screen_sampler import Frames, ScreenSampler
 
 TITLE = "Vexal5.2"
 
@@ -120,15 +121,21 @@ def changed_box(a, b, area):
 class GameCase(unittest.TestCase):
     session = None
     arch = None  # None: the build this machine runs best (harness.machine_choice)
+    window_manager = None  # None: a Wine virtual desktop; else the X window manager to run
 
     @classmethod
     def setUpClass(cls):
-        cls.build = harness.Build(cls.arch)
+        # A module run a second time for the 64-bit build (VEXAL_E2E_MODULE_ARCH) has nothing to
+        # add where the suite runs that build already.
+        second = os.environ.get("VEXAL_E2E_MODULE_ARCH", "")
+        if second and harness.machine_choice()[0] == second:
+            raise unittest.SkipTest(f"the suite runs the {second} build already")
+        cls.build = harness.Build(second or cls.arch)
         cls.build.announce(cls.__module__)
         cls.exe = cls.build.require_exe()
         sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(sheet)
-        cls.session = harness.WineSession(cls.__module__, cls.build)
+        cls.session = harness.WineSession(cls.__module__, cls.build, cls.window_manager)
         cls.session.start()
 
     @classmethod
@@ -160,6 +167,38 @@ class GameCase(unittest.TestCase):
         time.sleep(0.8)
         game.locate()
         return game
+
+    def play_until_scored(self, game, max_moves=70, line_move=None):
+        """Plays with the planner until the score box shows something other than 0; returns the
+        screenshot that shows it. line_move(source, target), when given, makes each move that the
+        planner expects to complete a line instead of the plain clicks."""
+        image, board = game.stable_board("bot-start")
+        zero = game.score_box(image).data
+        for move in range(max_moves):
+            step = board_reader.plan_move(board)
+            self.assertIsNotNone(step, "no legal move left")
+            if line_move and board_reader.completes_line(board, *step):
+                line_move(*step)
+            else:
+                game.move(*step, settle=0.9)
+            image, board = game.stable_board(f"bot-{move:02d}")
+            if game.score_box(image).data != zero:
+                return image
+            if not any(v == 0 for row in board for v in row):
+                self.fail("the board filled up before a line was made")
+        self.fail(f"no line of five within {max_moves} moves")
+
+    def sample(self, game, action, seconds):
+        """Runs action while the client area is sampled, for seconds in all."""
+        sampler = ScreenSampler(self.session.env["DISPLAY"], game.client).start()
+        t0 = time.monotonic()
+        try:
+            action()
+            time.sleep(max(0.0, seconds - (time.monotonic() - t0)))
+        finally:
+            samples = sampler.stop()
+        self.assertGreater(sampler.grabs / seconds, 100, "sampled at least every 10 ms")
+        return Frames(game, samples)
 
     def quit_game(self, game):
         """Ends the game with Alt+x and returns its exit code."""

@@ -126,11 +126,16 @@ def run(cmd, timeout=30, **kw):
 
 
 class WineSession:
-    """One Xvfb display and one Wine prefix for a test module."""
+    """One Xvfb display and one Wine prefix for a test module.
 
-    def __init__(self, name, build):
+    By default every program runs in one Wine virtual desktop; with a window manager named
+    instead (window_manager="openbox"), the programs' windows are X windows of their own,
+    framed and managed by it, as on a player's desktop."""
+
+    def __init__(self, name, build, window_manager=None):
         self.name = name
         self.build = build
+        self.window_manager = window_manager
         work = env_path("VEXAL_E2E_WORK")
         self.prefix = os.path.join(work, f"prefix-{build.arch}")
         self.artifacts = os.path.join(env_path("VEXAL_E2E_ARTIFACTS"), name)
@@ -141,13 +146,15 @@ class WineSession:
         self.games_root = tempfile.mkdtemp(prefix=f"{name}-", dir=work)
         self.xvfb = None
         self.desktop = None
+        self.manager = None
         self.env = None
         self.shot_number = 0
 
     def start(self):
         w, h = DESKTOP_SIZE
+        desktop = "" if self.window_manager else f"{w}x{h}"
         prep = run(["bash", "-c", 'source "$0"; vexal_wine_prefix "$1" "$2" "$3"', self.lib, self.prefix,
-                    f"{w}x{h}", self.build.arch], timeout=300)
+                    desktop, self.build.arch], timeout=300)
         if prep.returncode != 0:
             raise RuntimeError("the Wine prefix could not be made: " + prep.stderr.decode(errors="replace"))
         display = self._free_display()
@@ -169,6 +176,9 @@ class WineSession:
         # them, and whoever reads that pipe would wait for their end.
         subprocess.run(["wineserver", "-p"], env=env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        if self.window_manager:
+            self._start_window_manager()
+            return
         self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
@@ -178,6 +188,16 @@ class WineSession:
             time.sleep(0.1)
         else:
             raise RuntimeError("the Wine desktop did not appear")
+
+    def _start_window_manager(self):
+        self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            out = run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env)
+            if b"window id" in out.stdout:
+                return
+            time.sleep(0.1)
+        raise RuntimeError(f"{self.window_manager} did not take charge of the display")
 
     @staticmethod
     def _free_display():
@@ -193,6 +213,10 @@ class WineSession:
         if self.desktop:
             wait_exit(self.desktop, 10)
             self.desktop = None
+        if self.manager:
+            self.manager.terminate()
+            wait_exit(self.manager, 10)
+            self.manager = None
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(10)

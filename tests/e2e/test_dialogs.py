@@ -5,10 +5,8 @@ and about boxes, and high-score files that are damaged."""
 import os
 import stat
 import struct
-import time
 import unittest
 
-import board_reader
 from game_case import GameCase, TITLE
 
 NAME_DIALOG = "祝贺您!"
@@ -89,21 +87,6 @@ class DialogsTest(GameCase):
         outer, _ = self.session.rect(title)
         x, y, w, h = outer
         self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
-
-    def play_until_scored(self, game, max_moves=70):
-        """Plays with the planner until the score box shows something other than 0."""
-        image, board = game.stable_board("bot-start")
-        zero = game.score_box(image).data
-        for move in range(max_moves):
-            step = board_reader.plan_move(board)
-            self.assertIsNotNone(step, "no legal move left")
-            game.move(*step, settle=0.9)
-            image, board = game.stable_board(f"bot-{move:02d}")
-            if game.score_box(image).data != zero:
-                return image
-            if not any(v == 0 for row in board for v in row):
-                self.fail("the board filled up before a line was made")
-        self.fail(f"no line of five within {max_moves} moves")
 
     def clear_name_field(self):
         edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]

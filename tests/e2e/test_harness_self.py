@@ -2,7 +2,6 @@
 plumbing (display, prefix, probe, input, exit codes) shows up here and not
 as a puzzling game failure."""
 
-import os
 import unittest
 
 import harness

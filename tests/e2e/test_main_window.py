@@ -7,7 +7,7 @@ import time
 import unittest
 
 import board_reader
-from game_case import GameCase, TITLE
+from game_case import GameCase
 
 
 def balls(board):
@@ -34,6 +34,14 @@ class MainWindowTest(GameCase):
         self.assertGreater(bar.count(lambda r, g, b: abs(r - face[0]) + abs(g - face[1]) + abs(b - face[2]) > 150),
                            40, "menu labels drawn in the menu bar")
         self.assertEqual(game.menu_marks("start"), (True, False), "next balls checked, statistics not")
+        # The prefix's classic scheme: the panel is drawn in the system's grey button face, and the
+        # labels' white copies stand out on it.
+        self.assertEqual(image.pixel(cx + 5, cy + 20), (192, 192, 192), "the panel's face")
+        px = cx + (cw - 108) // 2
+        for x0, x1 in ((px - 79, px - 16), (px + 124, px + 189)):
+            label = image.crop(x0, cy + 14, x1 - x0, 17)
+            self.assertGreater(label.count(lambda r, g, b: r == g == b > 230), 30, "a white label")
+            self.assertGreater(label.count(lambda r, g, b: r == g == b < 192), 15, "its shadow")
 
     def test_start_shows_five_balls_and_three_preview_colours(self):
         game = self.start_game("start")

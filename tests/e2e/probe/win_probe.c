@@ -9,6 +9,13 @@
  *   win_probe rect TITLE            outer and client rectangle, screen coordinates
  *   win_probe children TITLE        class and text of each child control
  *   win_probe focus                 title of the foreground window
+ *   win_probe send|post TITLE MSG WPARAM MS
+ *                                   prints "ready", waits MS milliseconds, then
+ *                                   sends (waiting for the answer) or posts the
+ *                                   message; prints how long sending waited
+ *   win_probe resize TITLE W H [MS] prints "ready", waits MS milliseconds, then
+ *                                   resizes the window from outside its thread and
+ *                                   prints how long the call waited for the game
  */
 #include <windows.h>
 #include <stdio.h>
@@ -24,6 +31,17 @@ static void PrintUtf8(const WCHAR *text)
     fputs(buffer, stdout);
 }
 
+
+/* Milliseconds from the performance counter, finer than the tick count. */
+static DWORD Now(void)
+{
+    static LARGE_INTEGER frequency;
+    LARGE_INTEGER count;
+    if (!frequency.QuadPart)
+        QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return (DWORD)(count.QuadPart * 1000 / frequency.QuadPart);
+}
 
 static BOOL CALLBACK ListWindow(HWND window, LPARAM unused)
 {
@@ -103,6 +121,32 @@ int wmain(int argc, WCHAR **argv)
     }
     if (!wcscmp(argv[1], L"children")) {
         EnumChildWindows(window, ListChild, 0);
+        return 0;
+    }
+    if ((!wcscmp(argv[1], L"send") || !wcscmp(argv[1], L"post")) && argc >= 6) {
+        DWORD before;
+        UINT message = (UINT)_wtoi(argv[3]);
+        WPARAM wParam = (WPARAM)_wtoi(argv[4]);
+        puts("ready");
+        fflush(stdout);
+        Sleep((DWORD)_wtoi(argv[5]));
+        before = Now();
+        if (argv[1][0] == L's')
+            SendMessageW(window, message, wParam, 0);
+        else
+            PostMessageW(window, message, wParam, 0);
+        printf("%ls waited %lu\n", argv[1], Now() - before);
+        return 0;
+    }
+    if (!wcscmp(argv[1], L"resize") && argc >= 5) {
+        DWORD before;
+        puts("ready");
+        fflush(stdout);
+        if (argc >= 6)
+            Sleep((DWORD)_wtoi(argv[5]));
+        before = Now();
+        SetWindowPos(window, NULL, 0, 0, _wtoi(argv[3]), _wtoi(argv[4]), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        printf("resized after %lu\n", Now() - before);
         return 0;
     }
     puts("error unknown command");

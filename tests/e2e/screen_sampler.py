@@ -1,0 +1,147 @@
+"""Samples a rectangle of the X screen every few milliseconds, straight from
+the X server with XGetImage (import takes about 100 ms a picture, longer than
+an animation frame). Runs in a thread while the test clicks; keeps each
+picture that differs from the one before, with its time."""
+
+import ctypes
+import threading
+import time
+
+from board_reader import CELL
+from harness import Image
+
+
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
+_ZPIXMAP = 2
+_ALL_PLANES = ctypes.c_ulong(-1 & 0xFFFFFFFFFFFFFFFF)
+_x11 = None
+
+
+def _lib():
+    global _x11
+    if _x11 is None:
+        lib = ctypes.CDLL("libX11.so.6")
+        lib.XOpenDisplay.restype = ctypes.c_void_p
+        lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        lib.XDefaultRootWindow.restype = ctypes.c_ulong
+        lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        lib.XGetImage.restype = ctypes.POINTER(_XImage)
+        lib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                  ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        lib.XFree.argtypes = [ctypes.c_void_p]
+        lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        _x11 = lib
+    return _x11
+
+
+class ScreenSampler:
+    """sampler = ScreenSampler(display, (x, y, w, h)); sampler.start(); ...; frames = sampler.stop()
+
+    frames is a list of (seconds since start, Image), consecutive duplicates dropped."""
+
+    def __init__(self, display, rect, interval=0.002):
+        self.display = display.encode()
+        self.rect = rect
+        self.interval = interval
+        self.frames = []
+        self.grabs = 0
+        self._stop = threading.Event()
+        self._thread = None
+        self._error = None
+
+    def _grab(self, lib, dpy, root):
+        x, y, w, h = self.rect
+        image = lib.XGetImage(dpy, root, x, y, w, h, _ALL_PLANES, _ZPIXMAP)
+        if not image:
+            raise RuntimeError(f"XGetImage failed for {self.rect}")
+        # XDestroyImage is a macro; the pixels and the record are freed one by one.
+        info = image.contents
+        data, stride, bpp, order = info.data, info.bytes_per_line, info.bits_per_pixel, info.byte_order
+        try:
+            if bpp != 32 or order != 0:
+                raise RuntimeError("only 32-bit little-endian X images are read")
+            raw = ctypes.string_at(data, stride * h)
+        finally:
+            lib.XFree(data)
+            lib.XFree(ctypes.cast(image, ctypes.c_void_p))
+        if stride != 4 * w:
+            raw = b"".join(raw[r * stride:r * stride + 4 * w] for r in range(h))
+        return raw
+
+    def _run(self):
+        lib = _lib()
+        dpy = lib.XOpenDisplay(self.display)
+        if not dpy:
+            self._error = RuntimeError(f"cannot open display {self.display.decode()}")
+            return
+        try:
+            root = lib.XDefaultRootWindow(dpy)
+            t0 = time.monotonic()
+            previous = None
+            while not self._stop.is_set():
+                raw = self._grab(lib, dpy, root)
+                self.grabs += 1
+                if raw != previous:
+                    self.frames.append((time.monotonic() - t0, raw))
+                    previous = raw
+                time.sleep(self.interval)
+        except Exception as error:  # handed to stop(), which raises it in the test's thread
+            self._error = error
+        finally:
+            lib.XCloseDisplay(dpy)
+
+    def start(self):
+        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._thread.start()
+        return self
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join(10)
+        if self._error:
+            raise self._error
+        w, h = self.rect[2], self.rect[3]
+        return [(t, _bgrx_to_image(raw, w, h)) for t, raw in self.frames]
+
+
+def _bgrx_to_image(raw, w, h):
+    rgb = bytearray(w * h * 3)
+    rgb[0::3] = raw[2::4]
+    rgb[1::3] = raw[1::4]
+    rgb[2::3] = raw[0::4]
+    return Image(w, h, bytes(rgb))
+
+
+class Frames:
+    """Sampled pictures of the client area, read cell by cell and frame by frame."""
+
+    def __init__(self, game, samples):
+        self.samples = samples
+        self.pictures = game.pictures
+        cx, cy = game.client[:2]
+        self.board_x, self.board_y = game.origin[0] - cx, game.origin[1] - cy
+        self.known = {}
+        for frame, row in game.pictures.frames.items():
+            for colour, picture in enumerate(row):
+                self.known.setdefault(picture.data, (colour, 0 if colour == 0 else frame))
+
+    def cell(self, image, column, row):
+        """(colour, sprite row) that the cell shows, or None while it is being drawn."""
+        picture = image.crop(self.board_x + 2 + CELL * column, self.board_y + 2 + CELL * row, CELL, CELL)
+        return self.known.get(picture.data)
+
+    def history(self, column, row):
+        """[(time, (colour, sprite row))] of the cell, one entry per change."""
+        out = []
+        for t, image in self.samples:
+            seen = self.cell(image, column, row)
+            if seen is not None and (not out or out[-1][1] != seen):
+                out.append((t, seen))
+        return out
