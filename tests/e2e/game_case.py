@@ -135,7 +135,8 @@ class GameCase(unittest.TestCase):
         cls.exe = cls.build.require_exe()
         sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(sheet)
-        cls.session = harness.WineSession(cls.__module__, cls.build, cls.window_manager)
+        name = cls.__module__ + (f"-{second}" if second else "")
+        cls.session = harness.WineSession(name, cls.build, cls.window_manager)
         cls.session.start()
 
     @classmethod
