@@ -2,6 +2,7 @@
 folder and process per test, screenshots kept for every state looked at."""
 
 import os
+import struct
 import time
 import unittest
 
@@ -9,6 +10,15 @@ import board_reader
 import harness
 
 TITLE = "Vexal5.2"
+
+
+def table_bytes(entries):
+    """A high-score file holding the given (name, score) records."""
+    out = b""
+    for name, score in entries:
+        raw = name.encode("ascii")
+        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
+    return out
 
 
 class Game:
@@ -42,6 +52,11 @@ class Game:
     def score_box(self, image):
         cx, cy, cw, _ = self.client
         return image.crop(cx + cw - 96, cy + 10, 72, 24)
+
+    def best_box(self, image):
+        """The record's box, drawn like the score's at the panel's other end."""
+        cx, cy, _, _ = self.client
+        return image.crop(cx + 24, cy + 10, 72, 24)
 
     def click_cell(self, column, row, pause=0.15):
         x, y = board_reader.cell_centre(self.origin, column, row)
@@ -119,6 +134,7 @@ def changed_box(a, b, area):
 
 class GameCase(unittest.TestCase):
     session = None
+    session_class = harness.WineSession
     arch = None  # None: the build this machine runs best (harness.machine_choice)
 
     @classmethod
@@ -128,7 +144,7 @@ class GameCase(unittest.TestCase):
         cls.exe = cls.build.require_exe()
         sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(sheet)
-        cls.session = harness.WineSession(cls.__module__, cls.build)
+        cls.session = cls.session_class(cls.__module__, cls.build)
         cls.session.start()
 
     @classmethod
