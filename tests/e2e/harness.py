@@ -349,11 +349,14 @@ class PlainSession(WineSession):
 
     def start(self):
         self.xvfb, display = start_xvfb()
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
-        self.env["DISPLAY"] = display
+        # What the program under test starts with: the display and nothing of Wine.
+        self.base_env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+        self.base_env["DISPLAY"] = display
+        self.env = dict(self.base_env)
         self.prefixes = []
 
     def use_prefix(self, prefix, **extra):
+        self.env = dict(self.base_env)
         super().use_prefix(prefix, **extra)
         self.prefixes.append(prefix)
 

@@ -37,7 +37,7 @@ class PackageLauncherTest(GameCase):
     def launch(self, label, env, args=()):
         """Starts the launcher with ENV (None drops a variable); output goes to a file, not a
         pipe, since the Wine server it starts would keep a pipe open after it ends."""
-        full = dict(self.session.env)
+        full = dict(self.session.base_env)
         for key, value in env.items():
             if value is None:
                 full.pop(key, None)
