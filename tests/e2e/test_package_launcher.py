@@ -56,7 +56,11 @@ class PackageLauncherTest(GameCase):
 
     def play_from_launcher(self, label, home, data, env):
         """Starts the game through the launcher and waits for its window; returns the Game."""
-        process, output = self.launch(label, dict(env, HOME=home))
+        env = dict(env, HOME=home)
+        if os.environ.get("VEXAL_E2E_ARCH"):
+            # The suite's forced build is the one the launcher must run.
+            env["VEXAL_PLAY_ARCH"] = self.build.arch
+        process, output = self.launch(label, env)
         try:
             self.session.wait_x_window(TITLE, FIRST_START)
         except AssertionError:
@@ -64,7 +68,8 @@ class PackageLauncherTest(GameCase):
             process.wait(10)
             raise AssertionError(f"the game did not appear; the launcher said:\n{self.text(output)}")
         prefix = os.path.join(data, "wine-prefix" if self.build.arch == "win32" else "wine-prefix-win64")
-        probe_env = {"LOCPATH": env["LOCPATH"]} if env.get("LOCPATH") else {}
+        # The probe sees the locale the launcher gave the game.
+        probe_env = {"LOCPATH": os.path.join(data, "locale")} if env.get("LOCPATH") else {}
         self.session.use_prefix(prefix, **probe_env)
         game = Game(self.session, self.pictures, os.path.join(data, "game"), process)
         self.games.append(game)
@@ -129,6 +134,14 @@ class PackageLauncherTest(GameCase):
         os.chmod(os.path.join(fakes, "zenity"), stat.S_IRWXU)
         base = {"HOME": work, "XDG_DATA_HOME": None, "PATH": fakes + os.pathsep + os.environ["PATH"]}
         missing = os.path.join(work, "no-such-wine")
+        # No system locale, and a localedef that cannot make one, as without the package locales.
+        broken = os.path.join(work, "broken")
+        os.makedirs(os.path.join(broken, "locales"))
+        with open(os.path.join(broken, "localedef"), "w") as f:
+            f.write("#!/bin/sh\necho 'cannot open locale definition file zh_CN' >&2\nexit 4\n")
+        os.chmod(os.path.join(broken, "localedef"), stat.S_IRWXU)
+        no_locale = {"LOCPATH": os.path.join(broken, "locales"), "XDG_DATA_HOME": os.path.join(work, "数据"),
+                     "PATH": broken + os.pathsep + base["PATH"]}
         for label, env, args, code, said in (
                 ("help", {}, ["--help"], 0, "Usage: vexal"),
                 ("unknown argument", {}, ["--fast"], 2, "unknown argument '--fast'"),
@@ -138,7 +151,8 @@ class PackageLauncherTest(GameCase):
                  "Wine is not installed"),
                 ("unknown build", {"VEXAL_PLAY_ARCH": "win16"}, [], 1, "unknown build 'win16'"),
                 ("no home", {"HOME": None, "XDG_DATA_HOME": "relative/data"}, [], 1,
-                 "neither XDG_DATA_HOME nor HOME")):
+                 "neither XDG_DATA_HOME nor HOME"),
+                ("no locale for a home beyond ASCII", no_locale, [], 1, "is not plain ASCII")):
             with self.subTest(label):
                 if os.path.exists(shown):
                     os.remove(shown)
