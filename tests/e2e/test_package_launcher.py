@@ -132,7 +132,10 @@ class PackageLauncherTest(GameCase):
         with open(os.path.join(fakes, "zenity"), "w") as f:
             f.write(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >>'{shown}'\n")
         os.chmod(os.path.join(fakes, "zenity"), stat.S_IRWXU)
-        base = {"HOME": work, "XDG_DATA_HOME": None, "PATH": fakes + os.pathsep + os.environ["PATH"]}
+        scratch = os.path.join(work, "tmp")
+        os.makedirs(scratch)
+        base = {"HOME": work, "XDG_DATA_HOME": None, "PATH": fakes + os.pathsep + os.environ["PATH"],
+                "TMPDIR": scratch}
         missing = os.path.join(work, "no-such-wine")
         # No system locale, and a localedef that cannot make one, as without the package locales.
         broken = os.path.join(work, "broken")
@@ -167,6 +170,7 @@ class PackageLauncherTest(GameCase):
                 else:
                     self.assertFalse(os.path.exists(shown), label)
         self.assertFalse(os.path.exists(os.path.join(work, ".local")), "no start made the game's folder")
+        self.assertEqual(os.listdir(scratch), [], "the launcher leaves no temporary file behind")
 
 
 if __name__ == "__main__":
