@@ -33,7 +33,9 @@ if(EXISTS ${VEXAL_SPRITES_GIF})
       -fno-asynchronous-unwind-tables -fno-threadsafe-statics -fno-stack-protector
       -ffunction-sections -fdata-sections -Wall -Wextra>)
   target_link_options(Vexal PRIVATE
-    -nostdlib -mwindows -Wl,--entry,${VEXAL_ENTRY} -Wl,--gc-sections -s)
+    -nostdlib -mwindows -Wl,--entry,${VEXAL_ENTRY} -Wl,--gc-sections -s
+    # No link time in the header: the same sources give the same bytes.
+    -Wl,--no-insert-timestamp)
   # libgcc only for the compiler's own helpers (stack probes); it is static.
   target_link_libraries(Vexal PRIVATE kernel32 user32 gdi32 gcc)
 endif()

@@ -89,7 +89,7 @@ vexal_choose_arch() {
         return 1
       fi
       if [ ! -x "$VEXAL_WINE32_LOADER" ]; then
-        echo "machine: the 32-bit build was asked for, but $VEXAL_WINE32_LOADER is missing (scripts/setup installs wine32:i386)" >&2
+        echo "machine: the 32-bit build was asked for, but $VEXAL_WINE32_LOADER is missing (it comes with the package wine32:i386)" >&2
         return 1
       fi
       VEXAL_ARCH=win32
@@ -105,7 +105,7 @@ vexal_choose_arch() {
       VEXAL_ARCH=win32
       return 0
     fi
-    VEXAL_WHY="$VEXAL_WHY, but the 32-bit Wine loader $VEXAL_WINE32_LOADER is missing (scripts/setup installs wine32:i386)"
+    VEXAL_WHY="$VEXAL_WHY, but the 32-bit Wine loader $VEXAL_WINE32_LOADER is missing (it comes with the package wine32:i386)"
   fi
   VEXAL_ARCH=win64
 }

@@ -23,7 +23,8 @@ source "$VEXAL_WINE_LIB_DIR/machine.sh"
 
 # The program's own strings are GBK: Wine maps the ANSI calls to code page 936
 # only under a Chinese locale. The overrides keep Wine from offering to
-# install Mono and Gecko, which nothing here needs.
+# install Mono and Gecko, which nothing here needs, and from adding its own
+# entries and file types to the player's desktop menus.
 vexal_wine_env() {
   local prefix=$1 arch=${2:-win32}
   VEXAL_WINE=$(vexal_wine_loader "$arch") || return 1
@@ -32,7 +33,7 @@ vexal_wine_env() {
   # Programs that Wine starts itself use the same loader.
   export WINELOADER=$VEXAL_WINE
   export WINEDEBUG=${VEXAL_WINEDEBUG:--all}
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8
   export LC_ALL=zh_CN.UTF-8
 }

@@ -2,6 +2,7 @@
 folder and process per test, screenshots kept for every state looked at."""
 
 import os
+import struct
 import time
 import unittest
 
@@ -10,6 +11,15 @@ import harness
 from screen_sampler import Frames, ScreenSampler
 
 TITLE = "Vexal5.2"
+
+
+def table_bytes(entries):
+    """A high-score file holding the given (name, score) records."""
+    out = b""
+    for name, score in entries:
+        raw = name.encode("ascii")
+        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
+    return out
 
 
 class Game:
@@ -43,6 +53,11 @@ class Game:
     def score_box(self, image):
         cx, cy, cw, _ = self.client
         return image.crop(cx + cw - 96, cy + 10, 72, 24)
+
+    def best_box(self, image):
+        """The record's box, drawn like the score's at the panel's other end."""
+        cx, cy, _, _ = self.client
+        return image.crop(cx + 24, cy + 10, 72, 24)
 
     def click_cell(self, column, row, pause=0.15):
         x, y = board_reader.cell_centre(self.origin, column, row)
@@ -120,6 +135,7 @@ def changed_box(a, b, area):
 
 class GameCase(unittest.TestCase):
     session = None
+    session_class = harness.WineSession
     arch = None  # None: the build this machine runs best (harness.machine_choice)
     window_manager = None  # None: a Wine virtual desktop; else the X window manager to run
 
@@ -136,7 +152,7 @@ class GameCase(unittest.TestCase):
         sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(sheet)
         name = cls.__module__ + (f"-{second}" if second else "")
-        cls.session = harness.WineSession(name, cls.build, cls.window_manager)
+        cls.session = cls.session_class(name, cls.build, cls.window_manager)
         cls.session.start()
 
     @classmethod

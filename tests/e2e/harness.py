@@ -125,6 +125,33 @@ def run(cmd, timeout=30, **kw):
     return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, **kw)
 
 
+# What scripts/lib/wine-env.sh gives every Wine program.
+WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
+
+
+def free_display():
+    for n in range(90, 200):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def start_xvfb():
+    """An Xvfb of DESKTOP_SIZE on a free display: (process, display name), once it answers."""
+    w, h = DESKTOP_SIZE
+    display = f":{free_display()}"
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", f"{w}x{h}x24", "-nolisten", "tcp"],
+                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    env = dict(os.environ, DISPLAY=display)
+    for _ in range(100):
+        if run(["xdpyinfo"], env=env).returncode == 0:
+            return xvfb, display
+        time.sleep(0.05)
+    xvfb.terminate()
+    xvfb.wait(10)
+    raise RuntimeError("Xvfb did not start")
+
+
 class WineSession:
     """One Xvfb display and one Wine prefix for a test module.
 
@@ -157,20 +184,10 @@ class WineSession:
                     desktop, self.build.arch], timeout=300)
         if prep.returncode != 0:
             raise RuntimeError("the Wine prefix could not be made: " + prep.stderr.decode(errors="replace"))
-        display = self._free_display()
-        self.xvfb = subprocess.Popen(stdin=subprocess.DEVNULL, args=["Xvfb", f":{display}", "-screen", "0", f"{w}x{h}x24", "-nolisten", "tcp"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        env = dict(os.environ)
-        env.update(DISPLAY=f":{display}", WINEPREFIX=self.prefix, WINEARCH=self.build.arch,
-                   WINELOADER=self.loader, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-                   LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
-        self.env = env
-        for _ in range(100):
-            if run(["xdpyinfo"], env=env).returncode == 0:
-                break
-            time.sleep(0.05)
-        else:
-            raise RuntimeError("Xvfb did not start")
+        self.xvfb, display = start_xvfb()
+        self.env = dict(os.environ, DISPLAY=display)
+        self.use_prefix(self.prefix)
+        env = self.env
         # Start the Wine server and the desktop once, detached from every pipe: a
         # process that started them would otherwise hand its output pipe on to
         # them, and whoever reads that pipe would wait for their end.
@@ -199,12 +216,11 @@ class WineSession:
             time.sleep(0.1)
         raise RuntimeError(f"{self.window_manager} did not take charge of the display")
 
-    @staticmethod
-    def _free_display():
-        for n in range(90, 200):
-            if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                return n
-        raise RuntimeError("no free X display")
+    def use_prefix(self, prefix, **extra):
+        """Runs the probe and every Wine program after this in PREFIX, as scripts/lib does."""
+        self.env = {k: v for k, v in self.env.items() if not k.startswith("WINE")}
+        self.env.update(WINEPREFIX=prefix, WINEARCH=self.build.arch, WINELOADER=self.loader, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES=WINE_DLL_OVERRIDES, LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8", **extra)
 
     def stop(self):
         if self.env:
@@ -348,6 +364,44 @@ class WineSession:
 
     def settle(self, seconds=0.4):
         time.sleep(seconds)
+
+
+class PlainSession(WineSession):
+    """An Xvfb without a Wine desktop, for a program that makes its own Wine
+    prefix, as the installed launcher does: its windows are plain X windows.
+    use_prefix() points the probe at that prefix once it exists."""
+
+    def start(self):
+        self.xvfb, display = start_xvfb()
+        # What the program under test starts with: the display and nothing of Wine.
+        self.base_env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+        self.base_env["DISPLAY"] = display
+        self.env = dict(self.base_env)
+        self.prefixes = []
+
+    def use_prefix(self, prefix, **extra):
+        self.env = dict(self.base_env)
+        super().use_prefix(prefix, **extra)
+        self.prefixes.append(prefix)
+
+    def wait_x_window(self, title, timeout=30):
+        """Waits for a window titled TITLE through X alone: until the program has
+        made its prefix, the probe would make a second one of its own there."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = run(["xdotool", "search", "--onlyvisible", "--name", f"^{re.escape(title)}$"], env=self.env)
+            if found.stdout.strip():
+                return
+            time.sleep(0.2)
+        raise AssertionError(f"no X window titled {title!r} within {timeout}s")
+
+    def stop(self):
+        for prefix in self.prefixes:
+            env = dict(self.env, WINEPREFIX=prefix)
+            run(["wineserver", "-k"], env=env)
+            run(["wineserver", "-w"], env=env, timeout=60)
+        self.env = None
+        super().stop()
 
 
 def read_sheet(gif_path):

@@ -7,7 +7,7 @@ import stat
 import struct
 import unittest
 
-from game_case import GameCase, TITLE
+from game_case import GameCase, TITLE, table_bytes
 
 NAME_DIALOG = "祝贺您!"
 TABLE_DIALOG = "排名榜"
@@ -15,14 +15,6 @@ RULES_DIALOG = "游戏规则"
 ABOUT_DIALOG = "关于"
 STATISTICS = "统计"
 DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
-
-
-def table_bytes(entries):
-    out = b""
-    for name, score in entries:
-        raw = name.encode("ascii")
-        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
-    return out
 
 
 def read_table(data):

@@ -1,0 +1,17 @@
+# Builds Vexal.exe with mingw-w64. Source it from bash.
+#
+#   vexal_build_exe ARCH BUILD_DIR [JOBS]
+#       configures BUILD_DIR for win32 (i686) or win64 (x86-64) and builds
+#       BUILD_DIR/Vexal.exe; fast when it is current.
+
+vexal_build_exe() {
+  local arch=$1 build=$2 jobs=${3:-2} root toolchain
+  root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+  case "$arch" in
+    win32) toolchain=$root/cmake/mingw-i686.cmake ;;
+    win64) toolchain=$root/cmake/mingw-x86_64.cmake ;;
+    *) echo "build: unknown build '$arch' (win32 or win64)" >&2; return 1 ;;
+  esac
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null &&
+    cmake --build "$build" -j "$jobs"
+}
