@@ -73,23 +73,30 @@ class MainWindowTest(GameCase):
     def test_unreachable_target_leaves_board_as_it_was(self):
         game = self.start_game("unreachable")
         image, board = game.stable_board("start")
-        # Wall in the top-left corner with two balls, then ask a third ball to go there.
-        for attempt in range(6):
-            if board[0][0] == 0 and board[0][1] > 0 and board[1][0] > 0:
+        # Wall in an empty corner cell with balls on its two neighbours, then ask another ball there.
+        corners = {(0, 0): ((1, 0), (0, 1)), (8, 0): ((7, 0), (8, 1)),
+                   (0, 8): ((1, 8), (0, 7)), (8, 8): ((7, 8), (8, 7))}
+        for attempt in range(8):
+            open_corners = sorted((sum(board[r][c] > 0 for c, r in walls), corner)
+                                  for corner, walls in corners.items() if board[corner[1]][corner[0]] == 0)
+            self.assertTrue(open_corners, f"no empty corner: {board}")
+            walled, corner = open_corners[-1]
+            if walled == 2:
                 break
-            wall = (1, 0) if board[0][1] == 0 else (0, 1)
+            walls = corners[corner]
+            gap = next(w for w in walls if board[w[1]][w[0]] == 0)
             movable = [(c, r) for c, r, _ in balls(board)
-                       if (c, r) not in ((1, 0), (0, 1)) and wall in board_reader.reachable(board, (c, r))]
-            self.assertTrue(movable, f"no ball reaches {wall}: {board}")
-            game.move(movable[0], wall)
+                       if (c, r) not in walls and gap in board_reader.reachable(board, (c, r))]
+            self.assertTrue(movable, f"no ball reaches {gap}: {board}")
+            game.move(movable[0], gap)
             image, board = game.stable_board(f"walling-{attempt}")
         else:
-            self.skipTest("spawned balls kept filling the corner")
-        outside = [(c, r) for c, r, _ in balls(board) if (c, r) not in ((1, 0), (0, 1))
-                   and (0, 0) not in board_reader.reachable(board, (c, r))]
+            self.skipTest("spawned balls kept filling the corners")
+        outside = [(c, r) for c, r, _ in balls(board) if (c, r) not in corners[corner]
+                   and corner not in board_reader.reachable(board, (c, r))]
         self.assertTrue(outside)
         game.click_cell(*outside[0])
-        game.click_cell(0, 0)
+        game.click_cell(*corner)
         time.sleep(1.0)
         image = game.shot("after-unreachable")
         after = game.board(image)
