@@ -2,6 +2,7 @@
 folder and process per test, screenshots kept for every state looked at."""
 
 import os
+import struct
 import time
 import unittest
 
@@ -9,6 +10,27 @@ import board_reader
 import harness
 
 TITLE = "Vexal5.2"
+NAME_DIALOG = "祝贺您!"
+TABLE_DIALOG = "排名榜"
+DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
+
+
+def table_bytes(entries):
+    """The 160 bytes of a high-score file holding the given (name, score) entries."""
+    out = b""
+    for name, score in entries:
+        raw = name.encode("ascii")
+        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
+    return out
+
+
+def read_table(data):
+    return [(data[16 * i + 1:16 * i + 1 + min(data[16 * i], 13)].decode("latin-1"),
+             struct.unpack("<H", data[16 * i + 14:16 * i + 16])[0]) for i in range(10)]
+
+
+def dark(r, g, b):
+    return r + g + b < 200
 
 
 class Game:
@@ -168,3 +190,76 @@ class GameCase(unittest.TestCase):
         code = harness.wait_exit(game.process, 15)
         self.assertIsNotNone(code, "Alt+x did not end the program")
         return code
+
+    # ---- the high-score dialogs ---------------------------------------------------------
+
+    def table_rows(self, label):
+        """Screenshot of the table dialog and, per row, its left (name) and right (score) picture."""
+        _, client = self.session.rect(TABLE_DIALOG)
+        image = self.session.screenshot(label)
+        cx, cy, cw, _ = client
+        rows = []
+        for i in range(10):
+            y = cy + 16 + 16 * i
+            left = image.crop(cx + 16, y, (cw - 32) * 2 // 3, 16)
+            right = image.crop(cx + 16 + (cw - 32) * 2 // 3, y, (cw - 32) - (cw - 32) * 2 // 3, 16)
+            rows.append((left, right))
+        return rows
+
+    def close_box(self, title):
+        """Clicks the close box: the right end of the caption, found from the two rectangles."""
+        outer, client = self.session.rect(title)
+        caption = client[1] - outer[1]
+        x = client[0] + client[2] - caption // 2 + 2
+        y = outer[1] + caption // 2
+        self.session.click(x, y, pause=0.6)
+
+    def assert_centred(self, title):
+        outer, _ = self.session.rect(title)
+        x, y, w, h = outer
+        self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
+
+    def clear_name_field(self):
+        edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]
+        self.assertTrue(edit, "the name dialog has its name field")
+        _, _, _, x, y, w, h = edit[0]
+        self.session.click(x + w // 2, y + h // 2, pause=0.2)
+        self.session.key("End", *["BackSpace"] * 16, pause=0.2)
+
+    def name_field(self):
+        return next(c[2] for c in self.session.children(NAME_DIALOG) if c[0] == 257)
+
+    def error_text(self):
+        self.session.wait_for_window("Error", timeout=5)
+        return [c[2] for c in self.session.children("Error") if c[1].lower() == "static" and c[2]]
+
+    def enter_name_and_check(self, name, preset="Pretender"):
+        """Walks the name dialog through its three refusals, then accepts name.
+
+        Returns the rows of the table dialog that follows (table_rows)."""
+        self.session.wait_for_window(NAME_DIALOG, timeout=20)
+        self.session.screenshot("name-dialog")
+        self.assertEqual(self.name_field(), preset, "preset with the player's name")
+        self.assert_centred(NAME_DIALOG)
+        for typed, message in (("", "You must enter some name"),
+                               ("iiiiiiiiiiiiii", "Name too long"),
+                               ("ab名", "You can use only latin characters")):
+            with self.subTest(name=typed):
+                self.clear_name_field()
+                if typed:
+                    self.session.type_text(typed)
+                self.session.key("Return", pause=0.6)
+                self.assertIn(message, self.error_text())
+                self.session.screenshot("error-" + message.split()[-1])
+                self.session.key("Return", pause=0.5)
+                self.assertTrue(self.session.wait_gone("Error"))
+                self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
+        self.clear_name_field()
+        self.session.type_text(name)
+        self.session.key("Return", pause=0.8)
+        self.session.wait_for_window(TABLE_DIALOG)
+        self.assert_centred(TABLE_DIALOG)
+        rows = self.table_rows("table-with-entry")
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+        return rows

@@ -246,19 +246,19 @@ class WineSession:
             time.sleep(0.2)
         return False
 
-    def rect(self, title):
+    def rect(self, title, window_class=None):
         """((x, y, w, h) outer, (x, y, w, h) client) in screen pixels."""
-        for line in self.probe_lines("rect", title):
+        for line in self.probe_lines("rect", title, *([window_class] if window_class else [])):
             m = re.match(r"outer (-?\d+) (-?\d+) (\d+) (\d+) client (-?\d+) (-?\d+) (\d+) (\d+)", line)
             if m:
                 v = [int(g) for g in m.groups()]
                 return tuple(v[:4]), tuple(v[4:])
         raise AssertionError(f"no window titled {title!r}")
 
-    def children(self, title):
+    def children(self, title, window_class=None):
         """Child controls: (id, class, text, x, y, w, h)."""
         result = []
-        for line in self.probe_lines("children", title):
+        for line in self.probe_lines("children", title, *([window_class] if window_class else [])):
             m = re.match(r"child (-?\d+) (-?\d+) (-?\d+) (\d+) (\d+) (\d) ([^\t]*)\t(.*)$", line)
             if m:
                 result.append((int(m.group(1)), m.group(7), m.group(8), int(m.group(2)), int(m.group(3)),

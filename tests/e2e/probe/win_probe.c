@@ -6,9 +6,13 @@
  * and exits with 1.
  *
  *   win_probe windows               every visible top-level window
- *   win_probe rect TITLE            outer and client rectangle, screen coordinates
- *   win_probe children TITLE        class and text of each child control
+ *   win_probe rect TITLE [CLASS]    outer and client rectangle, screen coordinates
+ *   win_probe children TITLE [CLASS]
+ *                                   class and text of each child control
  *   win_probe focus                 title of the foreground window
+ *
+ * CLASS tells apart windows that share a title, such as the game's main
+ * window and its "Game over!" box (class #32770).
  */
 #include <windows.h>
 #include <stdio.h>
@@ -86,7 +90,7 @@ int wmain(int argc, WCHAR **argv)
         puts("error usage");
         return 1;
     }
-    window = FindWindowW(NULL, argv[2]);
+    window = FindWindowW(argc >= 4 ? argv[3] : NULL, argv[2]);
     if (!window) {
         puts("error no such window");
         return 1;
