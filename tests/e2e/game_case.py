@@ -142,14 +142,16 @@ def changed_box(a, b, area):
 class GameCase(unittest.TestCase):
     session = None
     arch = None  # None: the build this machine runs best (harness.machine_choice)
+    digits = race = player_field = None  # the bot's readers, made on first use
+    PLAYER = "Ada"  # the name the bot's player gives
 
     @classmethod
     def setUpClass(cls):
         cls.build = harness.Build(cls.arch)
         cls.build.announce(cls.__module__)
         cls.exe = cls.build.require_exe()
-        sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
-        cls.pictures = board_reader.CellPictures(sheet)
+        cls.sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
+        cls.pictures = board_reader.CellPictures(cls.sheet)
         cls.session = harness.WineSession(cls.__module__, cls.build)
         cls.session.start()
 
@@ -183,6 +185,18 @@ class GameCase(unittest.TestCase):
         game.locate()
         return game
 
+    def player(self, game, seed, table=DEFAULT_TABLE, **options):
+        """The player bot (player_bot.Player) for game, whose high-score table is table.
+
+        The score boxes' digits are learnt on first use, from two short runs."""
+        import player_bot
+        import score_reader
+        cls = type(self)
+        if cls.digits is None:
+            cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
+            cls.race = score_reader.Race(cls.sheet)
+        return player_bot.Player(game, cls.digits, cls.race, seed, table, **options)
+
     def quit_game(self, game):
         """Ends the game with Alt+x and returns its exit code."""
         game.point_at_panel(click=True)
@@ -192,6 +206,12 @@ class GameCase(unittest.TestCase):
         return code
 
     # ---- the high-score dialogs ---------------------------------------------------------
+
+    def open_table(self, game):
+        """File menu, second item, with the keyboard."""
+        game.point_at_panel()
+        self.session.key("F10", "Down", "Down", "Return", pause=0.6)
+        return self.session.wait_for_window(TABLE_DIALOG)
 
     def table_rows(self, label):
         """Screenshot of the table dialog and, per row, its left (name) and right (score) picture."""
@@ -226,6 +246,18 @@ class GameCase(unittest.TestCase):
         self.session.click(x + w // 2, y + h // 2, pause=0.2)
         self.session.key("End", *["BackSpace"] * 16, pause=0.2)
 
+    def type_name(self, text):
+        """Replaces the name field's text with text. xdotool types a character that
+        the keyboard map lacks through a key it remaps for the moment, and Wine may
+        miss the first such key, so the field is read back and typed again if need be."""
+        for _ in range(3):
+            self.clear_name_field()
+            if text:
+                self.session.type_text(text)
+            if self.name_field() == text:
+                return
+        self.assertEqual(self.name_field(), text, "the name field holds what was typed")
+
     def name_field(self):
         return next(c[2] for c in self.session.children(NAME_DIALOG) if c[0] == 257)
 
@@ -245,17 +277,14 @@ class GameCase(unittest.TestCase):
                                ("iiiiiiiiiiiiii", "Name too long"),
                                ("ab名", "You can use only latin characters")):
             with self.subTest(name=typed):
-                self.clear_name_field()
-                if typed:
-                    self.session.type_text(typed)
+                self.type_name(typed)
                 self.session.key("Return", pause=0.6)
                 self.assertIn(message, self.error_text())
                 self.session.screenshot("error-" + message.split()[-1])
                 self.session.key("Return", pause=0.5)
                 self.assertTrue(self.session.wait_gone("Error"))
                 self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
-        self.clear_name_field()
-        self.session.type_text(name)
+        self.type_name(name)
         self.session.key("Return", pause=0.8)
         self.session.wait_for_window(TABLE_DIALOG)
         self.assert_centred(TABLE_DIALOG)

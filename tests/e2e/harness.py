@@ -143,6 +143,8 @@ class WineSession:
         self.desktop = None
         self.env = None
         self.shot_number = 0
+        self.keep_last = None  # keep every screenshot, or only this many of the latest
+        self.kept = []
 
     def start(self):
         w, h = DESKTOP_SIZE
@@ -320,7 +322,18 @@ class WineSession:
         path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
         run(["convert", "ppm:-", path], input=image.to_ppm())
         self.last_shot_path = path
+        if self.keep_last:
+            self.kept.append(path)
+            while len(self.kept) > self.keep_last:
+                os.remove(self.kept.pop(0))
         return image
+
+    def capture(self, x, y, w, h):
+        """A part of the desktop, quickly and without keeping it (for watching animations)."""
+        out = run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "ppm:-"], env=self.env)
+        if out.returncode != 0:
+            raise RuntimeError("import failed: " + out.stderr.decode(errors="replace"))
+        return Image.from_ppm(out.stdout)
 
     def settle(self, seconds=0.4):
         time.sleep(seconds)
@@ -332,6 +345,36 @@ def read_sheet(gif_path):
     if out.returncode != 0:
         raise RuntimeError("cannot read " + gif_path + ": " + out.stderr.decode(errors="replace"))
     return Image.from_ppm(out.stdout)
+
+
+def program_pid(process, name):
+    """The pid of the Linux process that runs the Windows program name (say
+    "Vexal.exe"): the launched loader itself or one of its children."""
+    pids = [process.pid]
+    children = f"/proc/{process.pid}/task/{process.pid}/children"
+    try:
+        with open(children) as f:
+            pids += [int(p) for p in f.read().split()]
+    except OSError:
+        pass
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if name.encode() in f.read():
+                    return pid
+        except OSError:
+            continue
+    return None
+
+
+def usage(pid):
+    """(resident set in KiB, CPU time in clock ticks so far) of a Linux process."""
+    with open(f"/proc/{pid}/status") as f:
+        rss = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+    with open(f"/proc/{pid}/stat") as f:
+        # The fields after the command name, which may hold spaces: utime and stime are 14th and 15th.
+        fields = f.read().rsplit(")", 1)[1].split()
+    return rss, int(fields[11]) + int(fields[12])
 
 
 def wait_exit(process, timeout=10):

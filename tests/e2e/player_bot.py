@@ -98,9 +98,10 @@ def choose_move(board, rng, greedy=True):
     for source in balls(board):
         sc, sr = source
         colour = board[sr][sc]
+        reach = distances(board, source)
         board[sr][sc] = 0
         before = promise(board, sc, sr, colour) if greedy else 0
-        for (tc, tr), steps in distances(board, source).items():
+        for (tc, tr), steps in reach.items():
             board[tr][tc] = colour
             n, _ = line_through(board, tc, tr, colour)
             if greedy:

@@ -17,12 +17,6 @@ class DialogsTest(GameCase):
 
     # ---- helpers ---------------------------------------------------------------------------------
 
-    def open_table(self, game):
-        """File menu, second item, with the keyboard."""
-        game.point_at_panel()
-        self.session.key("F10", "Down", "Down", "Return", pause=0.6)
-        return self.session.wait_for_window(TABLE_DIALOG)
-
     def assert_default_rows(self, rows):
         for i, (left, right) in enumerate(rows):
             self.assertGreater(left.count(dark), 10, f"row {i + 1} has its number and name")
