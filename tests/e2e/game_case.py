@@ -8,6 +8,7 @@ import unittest
 
 import board_reader
 import harness
+import score_reader
 
 TITLE = "Vexal5.2"
 NAME_DIALOG = "祝贺您!"
@@ -62,8 +63,7 @@ class Game:
         return board_reader.read_preview(image, self.preview_origin(), self.pictures, shown)
 
     def score_box(self, image):
-        cx, cy, cw, _ = self.client
-        return image.crop(cx + cw - 96, cy + 10, 72, 24)
+        return score_reader.score_box(image, self.client)
 
     def click_cell(self, column, row, pause=0.15):
         x, y = board_reader.cell_centre(self.origin, column, row)
@@ -190,7 +190,6 @@ class GameCase(unittest.TestCase):
 
         The score boxes' digits are learnt on first use, from two short runs."""
         import player_bot
-        import score_reader
         cls = type(self)
         if cls.digits is None:
             cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)

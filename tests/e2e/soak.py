@@ -10,6 +10,7 @@ It keeps its own Wine prefix and the last screenshots under build/soak/. A
 failed check is counted and reported, and play goes on in a fresh process."""
 
 import os
+import signal
 import sys
 import time
 
@@ -147,6 +148,8 @@ def main():
     if len(sys.argv) != 2 or not sys.argv[1].isdigit() or int(sys.argv[1]) < 1:
         print("usage: tests/e2e/soak.py N   (N whole games, N >= 1)", file=sys.stderr)
         return 2
+    # Stopped from outside, it still ends its Wine session and its X server.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     return Soak(int(sys.argv[1])).run()
 
 

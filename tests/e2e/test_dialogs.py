@@ -3,11 +3,12 @@ name entry after an honestly played game, the statistics window, the rules
 and about boxes, and high-score files that are damaged."""
 
 import os
+import random
 import stat
 import unittest
 
-import board_reader
 from game_case import DEFAULT_TABLE, TABLE_DIALOG, TITLE, GameCase, dark, read_table, table_bytes
+from player_bot import choose_move
 
 RULES_DIALOG = "游戏规则"
 ABOUT_DIALOG = "关于"
@@ -36,13 +37,14 @@ class DialogsTest(GameCase):
         self.assertNotEqual(name_part(rows[0][0]), name_part(rows[1][0]), "row 1 names 'Handicap'")
 
     def play_until_scored(self, game, max_moves=70):
-        """Plays with the planner until the score box shows something other than 0."""
+        """Plays the player bot's greedy moves until the score box shows something other than 0."""
+        rng = random.Random(7)
         image, board = game.stable_board("bot-start")
         zero = game.score_box(image).data
         for move in range(max_moves):
-            step = board_reader.plan_move(board)
+            step = choose_move(board, rng)
             self.assertIsNotNone(step, "no legal move left")
-            game.move(*step, settle=0.9)
+            game.move(*step[:2], settle=0.9)
             image, board = game.stable_board(f"bot-{move:02d}")
             if game.score_box(image).data != zero:
                 return image

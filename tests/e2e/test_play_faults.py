@@ -8,7 +8,8 @@ import unittest
 
 import board_reader
 from game_case import GameCase, TITLE
-from player_bot import balls, choose_move, distances, line_through
+from board_reader import distances
+from player_bot import balls, choose_move, line_through
 
 # Wine's caption buttons, counted from the window's right edge: the middle of the
 # minimise button (the restore button of a minimised window) and the caption's.

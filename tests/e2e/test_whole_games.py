@@ -9,7 +9,7 @@ import subprocess
 import unittest
 
 import score_reader
-from game_case import DEFAULT_TABLE, GameCase, TITLE, read_table, table_bytes
+from game_case import GameCase, TITLE, read_table, table_bytes
 
 LOW_RECORD = [("Slowpoke", 15)] + [("- Empty -", 0)] * 9
 
