@@ -7,6 +7,7 @@ import time
 import unittest
 
 import board_reader
+import harness
 from game_case import GameCase, TITLE
 from board_reader import distances
 from player_bot import balls, choose_move, line_through
@@ -133,10 +134,11 @@ class PlayFaultsTest(GameCase):
         # the key and arrives before the window goes.
         ox, oy = game.origin
         frames = []
-        while game.alive() and len(frames) < 200:
+        deadline = time.time() + 10
+        while game.alive() and time.time() < deadline:
             picture = self.session.capture(ox, oy, 328, 328)
             frames.append(board_reader.read_board(picture, (0, 0), self.pictures))
-        code = game.process.wait(15)
+        code = harness.wait_exit(game.process, 10)
         colour = board[source[1]][source[0]]
 
         def at(frame, cell):
