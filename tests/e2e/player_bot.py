@@ -16,15 +16,12 @@ import time
 
 import score_reader
 from board_reader import distances
-from game_case import TITLE, table_bytes
+from game_case import NAME_DIALOG, TITLE, table_bytes
 
 BOX_CLASS = "#32770"       # the class of dialog boxes, the "Game over!" box among them
-NAME_DIALOG = "祝贺您!"
 STEP = 0.05                # a cell of travel, a frame of a spawn or a removal
 PIXEL = 0.025              # a pixel of a column
 CROWNING = 1.8             # overtaking and blinking when the record falls
-REWIND = 0.015             # a 4-pixel step of a column winding back
-POSE = 0.15                # a figure's pose while the race winds back
 DIRECTIONS = ((1, 0), (1, 1), (0, 1), (1, -1))
 
 
