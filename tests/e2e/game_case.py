@@ -153,7 +153,12 @@ class GameCase(unittest.TestCase):
         cls.sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
         cls.pictures = board_reader.CellPictures(cls.sheet)
         cls.session = harness.WineSession(cls.__module__, cls.build)
-        cls.session.start()
+        try:
+            cls.session.start()
+        except Exception:
+            # tearDownClass does not run after a failed setUpClass: stop what did start.
+            cls.session.stop()
+            raise
 
     @classmethod
     def tearDownClass(cls):

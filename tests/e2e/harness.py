@@ -174,12 +174,12 @@ class WineSession:
         self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if "Vexal - Wine desktop" in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
-                break
+        # Usually a second or two, but more than ten on a busy shared machine.
+        deadline = time.time() + 40
+        while "Vexal - Wine desktop" not in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
+            if time.time() > deadline:
+                raise RuntimeError("the Wine desktop did not appear")
             time.sleep(0.1)
-        else:
-            raise RuntimeError("the Wine desktop did not appear")
 
     @staticmethod
     def _free_display():
