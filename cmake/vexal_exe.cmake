@@ -36,6 +36,13 @@ if(EXISTS ${VEXAL_SPRITES_GIF})
     -nostdlib -mwindows -Wl,--entry,${VEXAL_ENTRY} -Wl,--gc-sections -s
     # No link time in the header: the same sources give the same bytes.
     -Wl,--no-insert-timestamp)
+  # A benchmark-only build, in a build folder of its own and never shipped:
+  # the animation pauses return at once, so that the start-up benchmark can
+  # tell the opening's required pauses from the rest of the start-up.
+  option(VEXAL_NO_PAUSES "Animation pauses return at once (start-up benchmark only)" OFF)
+  if(VEXAL_NO_PAUSES)
+    target_compile_definitions(Vexal PRIVATE VEXAL_NO_PAUSES)
+  endif()
   # libgcc only for the compiler's own helpers (stack probes); it is static.
   target_link_libraries(Vexal PRIVATE kernel32 user32 gdi32 gcc)
 endif()

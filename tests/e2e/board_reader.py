@@ -1,7 +1,6 @@
 """Reads the game from a screenshot: finds the board by its white top edge and
 grey bottom edge, names every cell by matching it against the sheet's cell
-pictures, and reads the three preview balls. A small planner then picks
-moves that build a row or column of five of one colour."""
+pictures, and reads the three preview balls; and tells where a ball can go."""
 
 from collections import deque
 
@@ -91,97 +90,19 @@ def read_preview(image, preview_origin, pictures, shown=True):
     return [pictures.classify(image.crop(px + CELL * i, py, CELL, CELL), frame) for i in range(3)]
 
 
-def reachable(board, start):
-    """Cells reachable from start through empty cells (orthogonal steps)."""
-    seen = set()
-    queue = deque([start])
+def distances(board, start):
+    """{cell: steps} of every empty cell that a ball at start can reach (orthogonal steps)."""
+    seen = {}
+    queue = deque([(start, 0)])
     while queue:
-        c, r = queue.popleft()
-        for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-            nc, nr = c + dc, r + dr
-            if 0 <= nc < 9 and 0 <= nr < 9 and (nc, nr) not in seen and board[nr][nc] == 0:
-                seen.add((nc, nr))
-                queue.append((nc, nr))
+        (c, r), d = queue.popleft()
+        for nc, nr in ((c + 1, r), (c - 1, r), (c, r + 1), (c, r - 1)):
+            if 0 <= nc < 9 and 0 <= nr < 9 and board[nr][nc] == 0 and (nc, nr) not in seen:
+                seen[(nc, nr)] = d + 1
+                queue.append(((nc, nr), d + 1))
     return seen
 
 
-def completes_line(board, source, target):
-    """Whether moving the ball at source to target makes a run of five or more of its colour
-    through target, in a row, a column or a diagonal."""
-    colour = board[source[1]][source[0]]
-    after = [row[:] for row in board]
-    after[source[1]][source[0]] = 0
-    after[target[1]][target[0]] = colour
-    for dc, dr in ((1, 0), (0, 1), (1, 1), (1, -1)):
-        run = 1
-        for sign in (1, -1):
-            c, r = target[0] + sign * dc, target[1] + sign * dr
-            while 0 <= c < 9 and 0 <= r < 9 and after[r][c] == colour:
-                run += 1
-                c, r = c + sign * dc, r + sign * dr
-        if run >= 5:
-            return True
-    return False
-
-
-def shortest_steps(board, source, target):
-    """Number of orthogonal steps of the shortest route from source to target through empty
-    cells, or None when there is none."""
-    if source == target:
-        return 0
-    seen = {source}
-    frontier = [source]
-    steps = 0
-    while frontier:
-        steps += 1
-        nxt = []
-        for c, r in frontier:
-            for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-                cell = (c + dc, r + dr)
-                if cell == target:
-                    return steps
-                if 0 <= cell[0] < 9 and 0 <= cell[1] < 9 and cell not in seen and board[cell[1]][cell[0]] == 0:
-                    seen.add(cell)
-                    nxt.append(cell)
-        frontier = nxt
-    return None
-
-
-def segments():
-    """Every run of five cells along a row or a column, as lists of (column, row)."""
-    for fixed in range(9):
-        for start in range(5):
-            yield [(start + i, fixed) for i in range(5)]
-            yield [(fixed, start + i) for i in range(5)]
-
-
-def plan_move(board):
-    """(from, to) that brings a ball of some colour into a five-cell run holding only
-    that colour and empty cells, preferring the fullest run; else any legal move that
-    keeps clear of the best run; None when nothing can move."""
-    best = None
-    for seg in segments():
-        colours = {board[r][c] for c, r in seg if board[r][c] != 0}
-        if len(colours) != 1:
-            continue
-        colour = colours.pop()
-        have = sum(1 for c, r in seg if board[r][c] == colour)
-        empties = [(c, r) for c, r in seg if board[r][c] == 0]
-        inside = set(seg)
-        for r in range(9):
-            for c in range(9):
-                if board[r][c] != colour or (c, r) in inside:
-                    continue
-                reach = reachable(board, (c, r))
-                targets = [e for e in empties if e in reach]
-                if targets and (best is None or have > best[0]):
-                    best = (have, (c, r), targets[0], inside)
-    if best:
-        return best[1], best[2]
-    for r in range(9):
-        for c in range(9):
-            if board[r][c] > 0:
-                reach = sorted(reachable(board, (c, r)))
-                if reach:
-                    return (c, r), reach[0]
-    return None
+def reachable(board, start):
+    """Cells reachable from start through empty cells (orthogonal steps)."""
+    return set(distances(board, start))

@@ -2,15 +2,38 @@
 folder and process per test, screenshots kept for every state looked at."""
 
 import os
+import random
 import struct
 import time
 import unittest
 
 import board_reader
 import harness
+import score_reader
 from screen_sampler import Frames, ScreenSampler
 
 TITLE = "Vexal5.2"
+NAME_DIALOG = "祝贺您!"
+TABLE_DIALOG = "排名榜"
+DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
+
+
+def table_bytes(entries):
+    """The 160 bytes of a high-score file holding the given (name, score) entries."""
+    out = b""
+    for name, score in entries:
+        raw = name.encode("ascii")
+        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
+    return out
+
+
+def read_table(data):
+    return [(data[16 * i + 1:16 * i + 1 + min(data[16 * i], 13)].decode("latin-1"),
+             struct.unpack("<H", data[16 * i + 14:16 * i + 16])[0]) for i in range(10)]
+
+
+def dark(r, g, b):
+    return r + g + b < 200
 
 
 def table_bytes(entries):
@@ -51,8 +74,7 @@ class Game:
         return board_reader.read_preview(image, self.preview_origin(), self.pictures, shown)
 
     def score_box(self, image):
-        cx, cy, cw, _ = self.client
-        return image.crop(cx + cw - 96, cy + 10, 72, 24)
+        return score_reader.score_box(image, self.client)
 
     def best_box(self, image):
         """The record's box, drawn like the score's at the panel's other end."""
@@ -138,6 +160,8 @@ class GameCase(unittest.TestCase):
     session_class = harness.WineSession
     arch = None  # None: the build this machine runs best (harness.machine_choice)
     window_manager = None  # None: a Wine virtual desktop; else the X window manager to run
+    digits = race = player_field = None  # the bot's readers, made on first use
+    PLAYER = "Ada"  # the name the bot's player gives
 
     @classmethod
     def setUpClass(cls):
@@ -149,11 +173,16 @@ class GameCase(unittest.TestCase):
         cls.build = harness.Build(second or cls.arch)
         cls.build.announce(cls.__module__)
         cls.exe = cls.build.require_exe()
-        sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
-        cls.pictures = board_reader.CellPictures(sheet)
+        cls.sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
+        cls.pictures = board_reader.CellPictures(cls.sheet)
         name = cls.__module__ + (f"-{second}" if second else "")
         cls.session = cls.session_class(name, cls.build, cls.window_manager)
-        cls.session.start()
+        try:
+            cls.session.start()
+        except Exception:
+            # tearDownClass does not run after a failed setUpClass: stop what did start.
+            cls.session.stop()
+            raise
 
     @classmethod
     def tearDownClass(cls):
@@ -186,18 +215,21 @@ class GameCase(unittest.TestCase):
         return game
 
     def play_until_scored(self, game, max_moves=70, line_move=None):
-        """Plays with the planner until the score box shows something other than 0; returns the
-        screenshot that shows it. line_move(source, target), when given, makes each move that the
-        planner expects to complete a line instead of the plain clicks."""
+        """Plays the player bot's greedy moves until the score box shows something other than 0;
+        returns the screenshot that shows it. line_move(source, target), when given, makes each
+        move that the bot expects to complete a line instead of the plain clicks."""
+        import player_bot
+        rng = random.Random(7)
         image, board = game.stable_board("bot-start")
         zero = game.score_box(image).data
         for move in range(max_moves):
-            step = board_reader.plan_move(board)
+            step = player_bot.choose_move(board, rng)
             self.assertIsNotNone(step, "no legal move left")
-            if line_move and board_reader.completes_line(board, *step):
-                line_move(*step)
+            source, target = step[:2]
+            if line_move and player_bot.completes_line(board, source, target):
+                line_move(source, target)
             else:
-                game.move(*step, settle=0.9)
+                game.move(source, target, settle=0.9)
             image, board = game.stable_board(f"bot-{move:02d}")
             if game.score_box(image).data != zero:
                 return image
@@ -217,6 +249,17 @@ class GameCase(unittest.TestCase):
         self.assertGreater(sampler.grabs / seconds, 100, "sampled at least every 10 ms")
         return Frames(game, samples)
 
+    def player(self, game, seed, table=DEFAULT_TABLE, **options):
+        """The player bot (player_bot.Player) for game, whose high-score table is table.
+
+        The score boxes' digits are learnt on first use, from two short runs."""
+        import player_bot
+        cls = type(self)
+        if cls.digits is None:
+            cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
+            cls.race = score_reader.Race(cls.sheet)
+        return player_bot.Player(game, cls.digits, cls.race, seed, table, **options)
+
     def quit_game(self, game):
         """Ends the game with Alt+x and returns its exit code."""
         game.point_at_panel(click=True)
@@ -224,3 +267,91 @@ class GameCase(unittest.TestCase):
         code = harness.wait_exit(game.process, 15)
         self.assertIsNotNone(code, "Alt+x did not end the program")
         return code
+
+    # ---- the high-score dialogs ---------------------------------------------------------
+
+    def open_table(self, game):
+        """File menu, second item, with the keyboard."""
+        game.point_at_panel()
+        self.session.key("F10", "Down", "Down", "Return", pause=0.6)
+        return self.session.wait_for_window(TABLE_DIALOG)
+
+    def table_rows(self, label):
+        """Screenshot of the table dialog and, per row, its left (name) and right (score) picture."""
+        _, client = self.session.rect(TABLE_DIALOG)
+        image = self.session.screenshot(label)
+        cx, cy, cw, _ = client
+        rows = []
+        for i in range(10):
+            y = cy + 16 + 16 * i
+            left = image.crop(cx + 16, y, (cw - 32) * 2 // 3, 16)
+            right = image.crop(cx + 16 + (cw - 32) * 2 // 3, y, (cw - 32) - (cw - 32) * 2 // 3, 16)
+            rows.append((left, right))
+        return rows
+
+    def close_box(self, title):
+        """Clicks the close box: the right end of the caption, found from the two rectangles."""
+        outer, client = self.session.rect(title)
+        caption = client[1] - outer[1]
+        x = client[0] + client[2] - caption // 2 + 2
+        y = outer[1] + caption // 2
+        self.session.click(x, y, pause=0.6)
+
+    def assert_centred(self, title):
+        outer, _ = self.session.rect(title)
+        x, y, w, h = outer
+        self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
+
+    def clear_name_field(self):
+        edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]
+        self.assertTrue(edit, "the name dialog has its name field")
+        _, _, _, x, y, w, h = edit[0]
+        self.session.click(x + w // 2, y + h // 2, pause=0.2)
+        self.session.key("End", *["BackSpace"] * 16, pause=0.2)
+
+    def type_name(self, text):
+        """Replaces the name field's text with text. xdotool types a character that
+        the keyboard map lacks through a key it remaps for the moment, and Wine may
+        miss the first such key, so the field is read back and typed again if need be."""
+        for _ in range(3):
+            self.clear_name_field()
+            if text:
+                self.session.type_text(text)
+            if self.name_field() == text:
+                return
+        self.assertEqual(self.name_field(), text, "the name field holds what was typed")
+
+    def name_field(self):
+        return next(c[2] for c in self.session.children(NAME_DIALOG) if c[0] == 257)
+
+    def error_text(self):
+        self.session.wait_for_window("Error", timeout=5)
+        return [c[2] for c in self.session.children("Error") if c[1].lower() == "static" and c[2]]
+
+    def enter_name_and_check(self, name, preset="Pretender"):
+        """Walks the name dialog through its three refusals, then accepts name.
+
+        Returns the rows of the table dialog that follows (table_rows)."""
+        self.session.wait_for_window(NAME_DIALOG, timeout=20)
+        self.session.screenshot("name-dialog")
+        self.assertEqual(self.name_field(), preset, "preset with the player's name")
+        self.assert_centred(NAME_DIALOG)
+        for typed, message in (("", "You must enter some name"),
+                               ("iiiiiiiiiiiiii", "Name too long"),
+                               ("ab名", "You can use only latin characters")):
+            with self.subTest(name=typed):
+                self.type_name(typed)
+                self.session.key("Return", pause=0.6)
+                self.assertIn(message, self.error_text())
+                self.session.screenshot("error-" + message.split()[-1])
+                self.session.key("Return", pause=0.5)
+                self.assertTrue(self.session.wait_gone("Error"))
+                self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
+        self.type_name(name)
+        self.session.key("Return", pause=0.8)
+        self.session.wait_for_window(TABLE_DIALOG)
+        self.assert_centred(TABLE_DIALOG)
+        rows = self.table_rows("table-with-entry")
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+        return rows

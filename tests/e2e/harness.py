@@ -176,6 +176,8 @@ class WineSession:
         self.manager = None
         self.env = None
         self.shot_number = 0
+        self.keep_last = None  # keep every screenshot, or only this many of the latest
+        self.kept = []
 
     def start(self):
         w, h = DESKTOP_SIZE
@@ -199,12 +201,12 @@ class WineSession:
         self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if "Vexal - Wine desktop" in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
-                break
+        # Usually a second or two, but more than ten on a busy shared machine.
+        deadline = time.time() + 40
+        while "Vexal - Wine desktop" not in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
+            if time.time() > deadline:
+                raise RuntimeError("the Wine desktop did not appear")
             time.sleep(0.1)
-        else:
-            raise RuntimeError("the Wine desktop did not appear")
 
     def _start_window_manager(self):
         self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
@@ -286,19 +288,19 @@ class WineSession:
             time.sleep(0.2)
         return False
 
-    def rect(self, title):
+    def rect(self, title, window_class=None):
         """((x, y, w, h) outer, (x, y, w, h) client) in screen pixels."""
-        for line in self.probe_lines("rect", title):
+        for line in self.probe_lines("rect", title, *([window_class] if window_class else [])):
             m = re.match(r"outer (-?\d+) (-?\d+) (\d+) (\d+) client (-?\d+) (-?\d+) (\d+) (\d+)", line)
             if m:
                 v = [int(g) for g in m.groups()]
                 return tuple(v[:4]), tuple(v[4:])
         raise AssertionError(f"no window titled {title!r}")
 
-    def children(self, title):
+    def children(self, title, window_class=None):
         """Child controls: (id, class, text, x, y, w, h)."""
         result = []
-        for line in self.probe_lines("children", title):
+        for line in self.probe_lines("children", title, *([window_class] if window_class else [])):
             m = re.match(r"child (-?\d+) (-?\d+) (-?\d+) (\d+) (\d+) (\d) ([^\t]*)\t(.*)$", line)
             if m:
                 result.append((int(m.group(1)), m.group(7), m.group(8), int(m.group(2)), int(m.group(3)),
@@ -360,7 +362,18 @@ class WineSession:
         path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
         run(["convert", "ppm:-", path], input=image.to_ppm())
         self.last_shot_path = path
+        if self.keep_last:
+            self.kept.append(path)
+            while len(self.kept) > self.keep_last:
+                os.remove(self.kept.pop(0))
         return image
+
+    def capture(self, x, y, w, h):
+        """A part of the desktop, quickly and without keeping it (for watching animations)."""
+        out = run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8", "ppm:-"], env=self.env)
+        if out.returncode != 0:
+            raise RuntimeError("import failed: " + out.stderr.decode(errors="replace"))
+        return Image.from_ppm(out.stdout)
 
     def settle(self, seconds=0.4):
         time.sleep(seconds)
@@ -410,6 +423,36 @@ def read_sheet(gif_path):
     if out.returncode != 0:
         raise RuntimeError("cannot read " + gif_path + ": " + out.stderr.decode(errors="replace"))
     return Image.from_ppm(out.stdout)
+
+
+def program_pid(process, name):
+    """The pid of the Linux process that runs the Windows program name (say
+    "Vexal.exe"): the launched loader itself or one of its children."""
+    pids = [process.pid]
+    children = f"/proc/{process.pid}/task/{process.pid}/children"
+    try:
+        with open(children) as f:
+            pids += [int(p) for p in f.read().split()]
+    except OSError:
+        pass
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if name.encode() in f.read():
+                    return pid
+        except OSError:
+            continue
+    return None
+
+
+def usage(pid):
+    """(resident set in KiB, CPU time in clock ticks so far) of a Linux process."""
+    with open(f"/proc/{pid}/status") as f:
+        rss = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+    with open(f"/proc/{pid}/stat") as f:
+        # The fields after the command name, which may hold spaces: utime and stime are 14th and 15th.
+        fields = f.read().rsplit(")", 1)[1].split()
+    return rss, int(fields[11]) + int(fields[12])
 
 
 def wait_exit(process, timeout=10):

@@ -10,27 +10,12 @@ import tempfile
 import time
 import unittest
 
+from board_reader import distances
 from game_case import GameCase, TITLE
 
 TRAVEL_FRAMES = range(6)
 SMALL, GROWING, VANISHING, VANISHED = 6, 7, 8, 9
 WM_COMMAND = 0x0111
-
-
-def distances(board, start):
-    """Steps from start to every cell reachable through empty cells (start itself counts as empty)."""
-    result = {start: 0}
-    frontier = [start]
-    while frontier:
-        nxt = []
-        for c, r in frontier:
-            for dc, dr in ((1, 0), (-1, 0), (0, 1), (0, -1)):
-                cell = (c + dc, r + dr)
-                if 0 <= cell[0] < 9 and 0 <= cell[1] < 9 and cell not in result and board[cell[1]][cell[0]] == 0:
-                    result[cell] = result[(c, r)] + 1
-                    nxt.append(cell)
-        frontier = nxt
-    return result
 
 
 def longest_move(board):

@@ -4,50 +4,17 @@ and about boxes, and high-score files that are damaged."""
 
 import os
 import stat
-import struct
 import unittest
 
-from game_case import GameCase, TITLE, table_bytes
+from game_case import DEFAULT_TABLE, TABLE_DIALOG, TITLE, GameCase, dark, read_table, table_bytes
 
-NAME_DIALOG = "祝贺您!"
-TABLE_DIALOG = "排名榜"
 RULES_DIALOG = "游戏规则"
 ABOUT_DIALOG = "关于"
 STATISTICS = "统计"
-DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
-
-
-def read_table(data):
-    return [(data[16 * i + 1:16 * i + 1 + min(data[16 * i], 13)].decode("latin-1"),
-             struct.unpack("<H", data[16 * i + 14:16 * i + 16])[0]) for i in range(10)]
-
-
-def dark(r, g, b):
-    return r + g + b < 200
-
 
 class DialogsTest(GameCase):
 
     # ---- helpers ---------------------------------------------------------------------------------
-
-    def open_table(self, game):
-        """File menu, second item, with the keyboard."""
-        game.point_at_panel()
-        self.session.key("F10", "Down", "Down", "Return", pause=0.6)
-        return self.session.wait_for_window(TABLE_DIALOG)
-
-    def table_rows(self, label):
-        """Screenshot of the table dialog and, per row, its left (name) and right (score) picture."""
-        _, client = self.session.rect(TABLE_DIALOG)
-        image = self.session.screenshot(label)
-        cx, cy, cw, _ = client
-        rows = []
-        for i in range(10):
-            y = cy + 16 + 16 * i
-            left = image.crop(cx + 16, y, (cw - 32) * 2 // 3, 16)
-            right = image.crop(cx + 16 + (cw - 32) * 2 // 3, y, (cw - 32) - (cw - 32) * 2 // 3, 16)
-            rows.append((left, right))
-        return rows
 
     def assert_default_rows(self, rows):
         for i, (left, right) in enumerate(rows):
@@ -67,61 +34,6 @@ class DialogsTest(GameCase):
             self.assertEqual(name_part(rows[i][0]), name_part(rows[1][0]), f"row {i + 1} names '- Empty -'")
         self.assertNotEqual(name_part(rows[0][0]), name_part(rows[1][0]), "row 1 names 'Handicap'")
 
-    def close_box(self, title):
-        """Clicks the close box: the right end of the caption, found from the two rectangles."""
-        outer, client = self.session.rect(title)
-        caption = client[1] - outer[1]
-        x = client[0] + client[2] - caption // 2 + 2
-        y = outer[1] + caption // 2
-        self.session.click(x, y, pause=0.6)
-
-    def assert_centred(self, title):
-        outer, _ = self.session.rect(title)
-        x, y, w, h = outer
-        self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
-
-    def clear_name_field(self):
-        edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]
-        self.assertTrue(edit, "the name dialog has its name field")
-        _, _, _, x, y, w, h = edit[0]
-        self.session.click(x + w // 2, y + h // 2, pause=0.2)
-        self.session.key("End", *["BackSpace"] * 16, pause=0.2)
-
-    def name_field(self):
-        return next(c[2] for c in self.session.children(NAME_DIALOG) if c[0] == 257)
-
-    def error_text(self):
-        self.session.wait_for_window("Error", timeout=5)
-        return [c[2] for c in self.session.children("Error") if c[1].lower() == "static" and c[2]]
-
-    def enter_name_and_check(self, game, name):
-        """Walks the name dialog through its three refusals, then accepts name."""
-        self.session.wait_for_window(NAME_DIALOG, timeout=20)
-        self.session.screenshot("name-dialog")
-        self.assertEqual(self.name_field(), "Pretender", "preset with the player's name")
-        self.assert_centred(NAME_DIALOG)
-        for typed, message in (("", "You must enter some name"),
-                               ("iiiiiiiiiiiiii", "Name too long"),
-                               ("ab名", "You can use only latin characters")):
-            with self.subTest(name=typed):
-                self.clear_name_field()
-                if typed:
-                    self.session.type_text(typed)
-                self.session.key("Return", pause=0.6)
-                self.assertIn(message, self.error_text())
-                self.session.screenshot("error-" + message.split()[-1])
-                self.session.key("Return", pause=0.5)
-                self.assertTrue(self.session.wait_gone("Error"))
-                self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
-        self.clear_name_field()
-        self.session.type_text(name)
-        self.session.key("Return", pause=0.8)
-        self.session.wait_for_window(TABLE_DIALOG)
-        self.assert_centred(TABLE_DIALOG)
-        rows = self.table_rows("table-with-entry")
-        self.session.key("Return", pause=0.5)
-        self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
-        return rows
 
     # ---- tests -------------------------------------------------------------------------------
 
@@ -140,7 +52,7 @@ class DialogsTest(GameCase):
         self.play_until_scored(game)
         game.point_at_panel()
         self.session.key("F4", pause=0.5)
-        rows = self.enter_name_and_check(game, "Tester")
+        rows = self.enter_name_and_check("Tester")
         self.assertEqual(self.quit_game(game), 0)
         self.assertEqual(sorted(os.listdir(game.folder)), sorted(set(files) | {written}))
         with open(os.path.join(game.folder, written), "rb") as f:

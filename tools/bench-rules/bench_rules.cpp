@@ -1,6 +1,7 @@
 // How long the rules take on the window thread, without the pauses: the
-// wave search at its cheapest useful and its most expensive, and whole
-// turns from the click on the ball to the end of the turn.
+// wave search at its cheapest useful and its most expensive, each beside a
+// textbook breadth-first search on the same board, and whole turns from the
+// click on the ball to the end of the turn.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -35,28 +36,64 @@ void Click(int column, int row) {
   OnLeftButtonUp(WINDOW, DC, point);
 }
 
-void FindPathCornerToCorner(benchmark::State& state) {
-  Fresh();
-  Put(0, 0, 1);
-  for (auto _ : state) {
-    int found = FindPath(0, 0, 8, 8);
-    benchmark::DoNotOptimize(found);
+// The yardstick for FindPath: a plain breadth-first search with a queue and a
+// parent per cell, which writes the route out start first as FindPath does.
+int PlainBreadthFirst(int startColumn, int startRow, int targetColumn, int targetRow, PathStep* route) {
+  int parent[CELL_COUNT];
+  int queue[CELL_COUNT];
+  for (int& p : parent) p = -1;
+  int start = CellIndex(startColumn, startRow);
+  int target = CellIndex(targetColumn, targetRow);
+  int head = 0;
+  int tail = 0;
+  queue[tail++] = start;
+  parent[start] = start;
+  while (head < tail && parent[target] < 0) {
+    int cell = queue[head++];
+    int column = cell % BOARD_SIZE;
+    int row = cell / BOARD_SIZE;
+    const int steps[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    for (const auto& step : steps) {
+      int c = column + step[0];
+      int r = row + step[1];
+      if (c < 0 || c >= BOARD_SIZE || r < 0 || r >= BOARD_SIZE) continue;
+      int next = CellIndex(c, r);
+      if (parent[next] >= 0 || game.Board[next] != CELL_EMPTY) continue;
+      parent[next] = cell;
+      queue[tail++] = next;
+    }
   }
+  if (parent[target] < 0) return 0;
+  int length = 0;
+  for (int cell = target; cell != start; cell = parent[cell]) ++length;
+  for (int cell = target, i = length; i >= 0; cell = parent[cell], --i) {
+    route[i].column = static_cast<uint8_t>(cell % BOARD_SIZE);
+    route[i].row = static_cast<uint8_t>(cell / BOARD_SIZE);
+  }
+  return 1;
 }
-BENCHMARK(FindPathCornerToCorner);
 
-void FindPathNoRoute(benchmark::State& state) {
-  // Walled in: all 82 passes run before the search gives up.
+// The two boards every route search is timed on: an empty one, corner to
+// corner, and one whose start is walled in, where the wave runs all its 82
+// passes before it gives up.
+void Route(benchmark::State& state, bool plain, bool walledIn) {
   Fresh();
   Put(0, 0, 1);
-  Put(1, 0, 2);
-  Put(0, 1, 3);
+  if (walledIn) {
+    Put(1, 0, 2);
+    Put(0, 1, 3);
+  }
+  PathStep route[CELL_COUNT];
   for (auto _ : state) {
-    int found = FindPath(0, 0, 8, 8);
+    int found = plain ? PlainBreadthFirst(0, 0, 8, 8, route) : FindPath(0, 0, 8, 8);
     benchmark::DoNotOptimize(found);
+    benchmark::DoNotOptimize(route);
   }
 }
-BENCHMARK(FindPathNoRoute);
+BENCHMARK_CAPTURE(Route, FindPathCornerToCorner, false, false);
+BENCHMARK_CAPTURE(Route, FindPathNoRoute, false, true);
+BENCHMARK_CAPTURE(Route, PlainBfsCornerToCorner, true, false);
+BENCHMARK_CAPTURE(Route, PlainBfsNoRoute, true, true);
 
 // A turn from the same position every time: the record is restored and the
 // call log emptied in each iteration.

@@ -9,7 +9,10 @@ For each launch it records two moments, measured from the launch:
            picture it settles to (taken 2 s later): the first full paint.
            Screenshots come one after another, so this moment is known to
            within one capture interval, which is printed too.
-The rounds alternate the two programs; medians and their ratios are printed."""
+The rounds alternate the programs; medians and their ratios to the minimal
+window are printed. --vexal-nopause adds a benchmark-only build of the game
+whose animation pauses return at once (cmake -DVEXAL_NO_PAUSES=ON), which
+tells the opening's required pauses from the rest of the start-up."""
 
 import argparse
 import os
@@ -66,20 +69,24 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--vexal", required=True)
     parser.add_argument("--minimal", required=True)
+    parser.add_argument("--vexal-nopause")
     parser.add_argument("--rounds", type=int, default=5)
     args = parser.parse_args()
 
+    programs = [("minimal", args.minimal, "MinimalWindow"), ("vexal", args.vexal, "Vexal5.2")]
+    if args.vexal_nopause:
+        programs.append(("nopause", args.vexal_nopause, "Vexal5.2"))
     session = harness.WineSession("bench-startup", harness.Build())
     session.start()
-    results = {"minimal": [], "vexal": []}
+    results = {name: [] for name, _, _ in programs}
     try:
         folder = session.new_game_folder("bench")
         # One unmeasured launch of each warms the file cache.
-        one_launch(session, args.minimal, "MinimalWindow", folder)
-        one_launch(session, args.vexal, "Vexal5.2", folder)
+        for _, exe, title in programs:
+            one_launch(session, exe, title, folder)
         for _ in range(args.rounds):
-            results["minimal"].append(one_launch(session, args.minimal, "MinimalWindow", folder))
-            results["vexal"].append(one_launch(session, args.vexal, "Vexal5.2", folder))
+            for name, exe, title in programs:
+                results[name].append(one_launch(session, exe, title, folder))
     finally:
         session.stop()
 
@@ -88,14 +95,15 @@ def main():
         return statistics.median(values) if values else float("nan")
 
     print(f"rounds: {args.rounds}; capture interval (median): {med('vexal', 2) * 1000:.0f} ms")
-    for name in ("minimal", "vexal"):
+    for name, _, _ in programs:
         shown = ", ".join(f"{r[0] * 1000:.0f}" for r in results[name])
         paint = ", ".join("-" if r[1] is None else f"{r[1] * 1000:.0f}" for r in results[name])
         print(f"{name:8s} shown ms: {shown}; first full paint ms: {paint}")
-    print(f"median shown:  minimal {med('minimal', 0) * 1000:.0f} ms, vexal {med('vexal', 0) * 1000:.0f} ms, "
-          f"ratio {med('vexal', 0) / med('minimal', 0):.2f}")
-    print(f"median paint:  minimal {med('minimal', 1) * 1000:.0f} ms, vexal {med('vexal', 1) * 1000:.0f} ms, "
-          f"ratio {med('vexal', 1) / med('minimal', 1):.2f}")
+    for i, moment in ((0, "shown"), (1, "paint")):
+        parts = [f"minimal {med('minimal', i) * 1000:.0f} ms"]
+        for name, _, _ in programs[1:]:
+            parts.append(f"{name} {med(name, i) * 1000:.0f} ms (ratio {med(name, i) / med('minimal', i):.2f})")
+        print(f"median {moment + ':':7s}" + ", ".join(parts))
 
 
 if __name__ == "__main__":

@@ -6,8 +6,9 @@
  * and exits with 1.
  *
  *   win_probe windows               every visible top-level window
- *   win_probe rect TITLE            outer and client rectangle, screen coordinates
- *   win_probe children TITLE        class and text of each child control
+ *   win_probe rect TITLE [CLASS]    outer and client rectangle, screen coordinates
+ *   win_probe children TITLE [CLASS]
+ *                                   class and text of each child control
  *   win_probe focus                 title of the foreground window
  *   win_probe send|post TITLE MSG WPARAM MS
  *                                   prints "ready", waits MS milliseconds, then
@@ -16,6 +17,9 @@
  *   win_probe resize TITLE W H [MS] prints "ready", waits MS milliseconds, then
  *                                   resizes the window from outside its thread and
  *                                   prints how long the call waited for the game
+ *
+ * CLASS tells apart windows that share a title, such as the game's main
+ * window and its "Game over!" box (class #32770).
  */
 #include <windows.h>
 #include <stdio.h>
@@ -104,7 +108,7 @@ int wmain(int argc, WCHAR **argv)
         puts("error usage");
         return 1;
     }
-    window = FindWindowW(NULL, argv[2]);
+    window = FindWindowW(argc >= 4 ? argv[3] : NULL, argv[2]);
     if (!window) {
         puts("error no such window");
         return 1;
