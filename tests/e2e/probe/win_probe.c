@@ -108,7 +108,9 @@ int wmain(int argc, WCHAR **argv)
         puts("error usage");
         return 1;
     }
-    window = FindWindowW(argc >= 4 ? argv[3] : NULL, argv[2]);
+    /* Only rect and children take a class; the other commands' later arguments are numbers. */
+    window = FindWindowW(argc >= 4 && (!wcscmp(argv[1], L"rect") || !wcscmp(argv[1], L"children")) ? argv[3] : NULL,
+                         argv[2]);
     if (!window) {
         puts("error no such window");
         return 1;
