@@ -15,6 +15,7 @@ from screen_sampler import Frames, ScreenSampler
 TITLE = "Vexal5.2"
 NAME_DIALOG = "祝贺您!"
 TABLE_DIALOG = "排名榜"
+ABOUT_DIALOG = "关于"
 DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
 
 
@@ -34,15 +35,6 @@ def read_table(data):
 
 def dark(r, g, b):
     return r + g + b < 200
-
-
-def table_bytes(entries):
-    """A high-score file holding the given (name, score) records."""
-    out = b""
-    for name, score in entries:
-        raw = name.encode("ascii")
-        out += bytes([len(raw)]) + (raw + b"\0" * 13)[:13] + struct.pack("<H", score)
-    return out
 
 
 class Game:
@@ -259,6 +251,16 @@ class GameCase(unittest.TestCase):
             cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
             cls.race = score_reader.Race(cls.sheet)
         return player_bot.Player(game, cls.digits, cls.race, seed, table, **options)
+
+    def check_about_box(self):
+        """Waits for the about box and checks its logo: drawn at (10, 32), the dialog face around it."""
+        self.session.wait_for_window(ABOUT_DIALOG)
+        _, client = self.session.rect(ABOUT_DIALOG)
+        image = self.session.screenshot("about")
+        logo = image.crop(client[0] + 10, client[1] + 32, 67, 50)
+        face = image.pixel(client[0] + 4, client[1] + client[3] - 4)
+        self.assertGreater(logo.count(lambda r, g, b: (r, g, b) != face), 200, "the logo is drawn at (10, 32)")
+        self.assertGreater(logo.count(lambda r, g, b: (r, g, b) == face), 50, "the face shows around it")
 
     def quit_game(self, game):
         """Ends the game with Alt+x and returns its exit code."""

@@ -1,0 +1,10 @@
+# What both cross builds share: Debian's mingw-w64 for VEXAL_TRIPLE, set by
+# the toolchain file that includes this one.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${VEXAL_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${VEXAL_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${VEXAL_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VEXAL_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
