@@ -38,15 +38,6 @@ vexal_wine_env() {
   export LC_ALL=zh_CN.UTF-8
 }
 
-# Registry settings the prefix gets: the dialog and menu faces that the
-# resources name have no CJK glyphs in Wine's own fonts, so they are mapped to
-# a font that has them. Wine draws the caption buttons with Marlett, which it
-# does not find in its data folder by itself: without it they show letters.
-# The classic colour scheme, with Wine's own theme off: the panel's embossed
-# white labels and the bevels were drawn for a grey button face, and Wine's
-# default face is nearly white. A desktop size puts every program into one
-# virtual desktop, so that `wine Vexal.exe` both runs there and returns the
-# exit code.
 # The classic Windows colour scheme, as registry values.
 vexal_classic_colours() {
   cat <<'EOF'
@@ -84,6 +75,15 @@ vexal_classic_colours() {
 EOF
 }
 
+# Registry settings the prefix gets: the dialog and menu faces that the
+# resources name have no CJK glyphs in Wine's own fonts, so they are mapped to
+# a font that has them. Wine draws the caption buttons with Marlett, which it
+# does not find in its data folder by itself: without it they show letters.
+# The classic colour scheme, with Wine's own theme off: the panel's embossed
+# white labels and the bevels were drawn for a grey button face, and Wine's
+# default face is nearly white. A desktop size puts every program into one
+# virtual desktop, so that `wine Vexal.exe` both runs there and returns the
+# exit code.
 vexal_wine_reg_text() {
   local desktop=${1:-}
   cat <<'EOF'
