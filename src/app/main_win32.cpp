@@ -5,15 +5,7 @@
 #include "platform/resource_ids.h"
 #include "game/game_state.h"
 
-enum {
-  WINDOW_WIDTH = 620,
-  WINDOW_HEIGHT = 420,
-  PRESET_BOARD_X = 146,  // what the first WM_SIZE of a 620 x 420 window gives
-  PRESET_BOARD_Y = 68,
-};
-
 static const char CLASS_NAME[] = "VexalWindow";
-static const char TITLE[] = "Vexal5.2";
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   game.instance = instance;
@@ -38,10 +30,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   game.screenWidth = GetSystemMetrics(SM_CXSCREEN);
   game.screenHeight = GetSystemMetrics(SM_CYSCREEN);
 
-  game.mainWindow = CreateWindowExA(0, CLASS_NAME, TITLE, WS_OVERLAPPEDWINDOW,
-                                    (game.screenWidth - WINDOW_WIDTH) / 2,
-                                    (game.screenHeight - WINDOW_HEIGHT) / 2, WINDOW_WIDTH,
-                                    WINDOW_HEIGHT, nullptr, nullptr, instance, nullptr);
+  game.mainWindow = CreateWindowExA(0, CLASS_NAME, MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW,
+                                    (game.screenWidth - MAIN_WINDOW_WIDTH) / 2,
+                                    (game.screenHeight - MAIN_WINDOW_HEIGHT) / 2,
+                                    MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT, nullptr, nullptr,
+                                    instance, nullptr);
   game.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDM_MAIN));
   ShowWindow(game.mainWindow, showCommand);
   UpdateWindow(game.mainWindow);

@@ -1,114 +1,7 @@
 // The main window's procedure: it takes the window's private context at
-// every message and hands each message or command to the code that owns it.
+// every message and routes each message it handles to main_window.cpp.
 #include "app/main_window.h"
-#include "platform/resource_ids.h"
-#include "game/game_state.h"
 #include "game/move_turn.h"
-#include "game/random.h"
-#include "game/spawn.h"
-#include "image/image_decoder.h"
-#include "image/sprite_sheet_data.h"
-#include "render/draw.h"
-#include "render/layout.h"
-#include "render/score_race.h"
-#include "scores/check_high_score.h"
-#include "scores/high_scores.h"
-#include "ui/dialog_procs.h"
-
-enum {
-  MIN_TRACK_WIDTH = 620,  // the start-up size
-  MIN_TRACK_HEIGHT = 420,
-  TIMER_PERIOD = 50,
-};
-
-static void OnCreate(HWND window, HDC dc) {
-  // Nothing here is checked: a failed step leaves a null handle and the game
-  // goes on without that picture.
-  game.spriteBitmap = ImageDecoder(SpriteSheetData, SpriteSheetDataLength, dc, &game.palette,
-                                   &game.imageWidth, &game.imageHeight);
-  game.spriteDC = CreateCompatibleDC(dc);
-  game.spriteDCOldBitmap = SelectObject(game.spriteDC, game.spriteBitmap);
-  LoadHighScores();
-  SetTimer(window, MAIN_TIMER, TIMER_PERIOD, nullptr);
-  game.tickCounter = 0;
-  game.selectionState = 0;
-  RECT client;
-  GetClientRect(window, &client);
-  LayoutAtCreate(client.right, client.bottom);
-  SeedRandom(GetTickCount());
-  NewGame(dc);
-}
-
-static void OnDestroy(HWND window) {
-  SaveHighScores();
-  if (game.statisticsWindow != nullptr) {
-    DestroyWindow(game.statisticsWindow);
-    game.statisticsWindow = nullptr;
-    game.statisticsShown = 0;
-  }
-  SelectObject(game.spriteDC, game.spriteDCOldBitmap);
-  DeleteDC(game.spriteDC);
-  DeleteObject(game.spriteBitmap);
-  DeleteObject(game.palette);
-  KillTimer(window, MAIN_TIMER);
-  PostQuitMessage(0);
-}
-
-static void OnPaint(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  SelectPalette(dc, game.palette, FALSE);
-  RealizePalette(dc);
-  DrawBoard(dc);
-  DrawPanel(window, dc);
-  DrawScoreBox(dc, game.scoreBoxX, game.scoreBoxY, static_cast<uint32_t>(game.score));
-  DrawPreview(dc);
-  DrawRecordHolder(dc, 1);
-  DrawPretender(dc, 1, 1);
-  EndPaint(window, &paint);
-}
-
-static UINT CheckFlag(int on) { return MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED); }
-
-static void OnCommand(HWND window, HDC dc, int command) {
-  switch (command) {
-    case CMD_NEW_GAME:
-      // The abandoned game's score may still enter the table.
-      game.selectionState = 0;
-      CheckHighScore(window);
-      RestartGame(dc);
-      break;
-    case CMD_HIGH_SCORES:
-      DialogBoxParamA(game.instance, MAKEINTRESOURCEA(IDD_HIGH_SCORES), window,
-                      HighScoreDialogProc, 0);
-      break;
-    case CMD_EXIT:
-      DestroyWindow(window);
-      break;
-    case CMD_SHOW_NEXT:
-      game.showNext ^= 1;
-      CheckMenuItem(GetMenu(window), CMD_SHOW_NEXT, CheckFlag(game.showNext == 1));
-      DrawPreview(dc);
-      break;
-    case CMD_STATISTICS:
-      game.statisticsShown ^= 1;
-      if (game.statisticsShown == 1) {
-        game.statisticsWindow = CreateDialogParamA(
-            game.instance, MAKEINTRESOURCEA(IDD_STATISTICS), window, StatisticsDialogProc, 0);
-      } else {
-        DestroyWindow(game.statisticsWindow);
-        game.statisticsWindow = nullptr;
-      }
-      CheckMenuItem(GetMenu(window), CMD_STATISTICS, CheckFlag(game.statisticsShown == 1));
-      break;
-    case CMD_RULES:
-      DialogBoxParamA(game.instance, MAKEINTRESOURCEA(IDD_RULES), window, RulesDialogProc, 0);
-      break;
-    case CMD_ABOUT:
-      DialogBoxParamA(game.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
-      break;
-  }
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   // The class has its own context: this is always the same one, never
@@ -121,21 +14,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       OnDestroy(window);
       return 0;
-    case WM_SIZE: {
-      RECT client;
-      GetClientRect(window, &client);
-      LayoutAtSize(LOWORD(lParam), HIWORD(lParam), client.right, client.bottom);
+    case WM_SIZE:
+      OnSize(window, lParam);
       return 0;
-    }
     case WM_PAINT:
-      if (!IsIconic(window)) OnPaint(window);
+      OnPaint(window);
       return 0;
-    case WM_GETMINMAXINFO: {
-      MINMAXINFO* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize.x = MIN_TRACK_WIDTH;
-      limits->ptMinTrackSize.y = MIN_TRACK_HEIGHT;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(lParam);
       return 0;
-    }
     case WM_COMMAND:
       OnCommand(window, dc, LOWORD(wParam));
       return 0;

@@ -1,6 +1,7 @@
 // The one door to the window system. The Windows build takes the real
-// declarations; the native build (tests, vexal-sim) gets the same names from
-// platform_native.h and links recording fakes from tests/fakes.
+// declarations; the page (src/web) and the native build (tests, vexal-sim)
+// get the same names from platform_native.h, the page with its own platform
+// behind them and the native build with recording fakes from tests/fakes.
 #pragma once
 
 #include <stddef.h>
@@ -17,7 +18,8 @@
 // it, handling no input and no message, but on the screen under Wine too.
 void PauseFrame(DWORD milliseconds);
 
-// The two modal dialogs of the high-score check. The Windows build opens
-// dialogs 1002 and 1001; the native build answers them from a script.
-void ShowNameDialog(HWND owner);
-void ShowHighScoreDialog(HWND owner);
+// Called as soon as a new entry has entered the high-score table (`rank` is
+// its index). The Windows build keeps the table in memory until the window
+// is destroyed; the page, which a browser may end without warning, saves it
+// at once.
+void TableEntered(int rank);

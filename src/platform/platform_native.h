@@ -1,5 +1,6 @@
-// The Win32 names the portable code uses, declared for the native build,
-// where tests/fakes defines them. Only platform.h includes this.
+// The Win32 names the portable code uses, declared for the builds without
+// Windows: natively tests/fakes defines them, in the page src/web does. Only
+// platform.h includes this.
 #pragma once
 
 #include <stddef.h>
@@ -20,6 +21,10 @@ typedef char* LPSTR;
 typedef void* LPVOID;
 typedef DWORD COLORREF;
 typedef int HFILE;
+typedef uintptr_t UINT_PTR;
+
+#define CALLBACK
+#define WINAPI
 
 struct HWND__;
 struct HDC__;
@@ -45,6 +50,9 @@ typedef HGDIOBJ HFONT;
 
 #define TRUE 1
 #define FALSE 0
+
+typedef INT_PTR (*DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 struct RECT {
   LONG left, top, right, bottom;
@@ -82,11 +90,61 @@ struct BITMAPINFO {
   RGBQUAD bmiColors[1];
 };
 
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+struct MINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+};
+struct WINDOWPOS {
+  HWND hwnd;
+  HWND hwndInsertAfter;
+  int x, y, cx, cy;
+  UINT flags;
+};
+
 #define RGB(r, g, b) \
   ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define MAKEINTRESOURCEA(i) ((LPSTR)(uintptr_t)((WORD)(i)))
+
+// Messages.
+#define WM_CREATE 0x0001u
+#define WM_DESTROY 0x0002u
+#define WM_SIZE 0x0005u
+#define WM_PAINT 0x000Fu
+#define WM_CLOSE 0x0010u
+#define WM_QUIT 0x0012u
+#define WM_GETMINMAXINFO 0x0024u
+#define WM_WINDOWPOSCHANGING 0x0046u
+#define WM_INITDIALOG 0x0110u
+#define WM_COMMAND 0x0111u
+#define WM_TIMER 0x0113u
+#define WM_LBUTTONDOWN 0x0201u
+#define WM_LBUTTONUP 0x0202u
+#define DM_SETDEFID 0x0401u
+#define SWP_NOACTIVATE 0x0010u
+#define SWP_SHOWWINDOW 0x0040u
+
+// System metrics.
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+// Menus.
+#define MF_BYCOMMAND 0x0000u
+#define MF_UNCHECKED 0x0000u
+#define MF_CHECKED 0x0008u
 
 // Message boxes and beeps.
 #define MB_OK 0x00000000u
@@ -121,6 +179,14 @@ struct BITMAPINFO {
 #define BI_RGB 0
 #define CBM_INIT 0x04u
 #define DIB_RGB_COLORS 0
+#define FW_NORMAL 400
+#define ANSI_CHARSET 0
+
+// The calls keep the C names the system gives them, so that the page's
+// platform can supply them by name.
+#ifdef __cplusplus
+extern "C" {
+#endif
 
 // Message boxes, beeps and windows.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
@@ -167,3 +233,33 @@ HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL background);
 UINT RealizePalette(HDC dc);
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
+
+// Windows, timers, menus and dialogs.
+DWORD GetTickCount(void);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC procedure);
+BOOL KillTimer(HWND window, UINT_PTR id);
+HDC GetDC(HWND window);
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+BOOL DestroyWindow(HWND window);
+void PostQuitMessage(int code);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HWND SetFocus(HWND window);
+BOOL GetWindowRect(HWND window, RECT* rect);
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HMENU GetMenu(HWND window);
+DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags);
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                        LPARAM parameter);
+HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure,
+                        LPARAM parameter);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+BOOL SetDlgItemTextA(HWND dialog, int item, LPCSTR text);
+UINT GetDlgItemTextA(HWND dialog, int item, LPSTR text, int size);
+HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
+int GetSystemMetrics(int index);
+
+#ifdef __cplusplus
+}  // extern "C"
+#endif

@@ -12,6 +12,7 @@ void CheckHighScore(HWND owner) {
   OpenSlot(rank);
   ShowNameDialog(owner);
   FillSlot(rank, playerName, game.score);
+  TableEntered(rank);
   ShowHighScoreDialog(owner);
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 #include "platform/platform.h"
 
-#ifdef _WIN32
 INT_PTR CALLBACK RulesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK StatisticsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -17,4 +16,3 @@ void MakeOkAnswerEnter(HWND dialog);
 BOOL IsOkOrClose(UINT message, WPARAM wParam);
 // BeginPaint and EndPaint with nothing drawn between them.
 void PaintNothing(HWND dialog);
-#endif

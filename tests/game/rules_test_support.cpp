@@ -23,6 +23,7 @@ void ResetGame() {
   FakeSetIconic(false);
   FakeSetNameAnswer(nullptr);
   FakeClear();
+  FakeWindowsReset();
 }
 
 void SetBoard(const std::string& picture) {

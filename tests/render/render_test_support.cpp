@@ -1,5 +1,6 @@
 #include "render/render_test_support.h"
 
+#include "fakes/fake_dialogs.h"
 #include "fakes/fake_log.h"
 
 bool operator==(const FakeLine& a, const FakeLine& b) {
@@ -36,6 +37,7 @@ void DrawTest::SetUp() {
   game = GameState{};
   FakeGdiReset();
   FakeClear();
+  FakeWindowsReset();
   FakeGdiName(dc, "window");
   FakeGdiName(sheetDc, "sheet");
   game.spriteDC = sheetDc;

@@ -16,8 +16,6 @@ enum {
   CELL_SPRITES_Y = 225,  // row 0 of the cell pictures in the sheet
 };
 
-
-
 static void PaintStatistics(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);

@@ -1,0 +1,45 @@
+# build/web/vexal.html: the portable sources and the page's own (*_web.cpp)
+# compiled to WebAssembly, made resumable by Binaryen's Asyncify, and put into
+# one HTML file with the page's JavaScript, CSS, font and resources.
+find_program(VEXAL_WASM_OPT wasm-opt REQUIRED)
+# The page's tools need the system's Python, whose fontTools Debian provides.
+find_program(VEXAL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+
+set(VEXAL_PAGE_SOURCES ${VEXAL_PORTABLE_SOURCES} ${VEXAL_DRAW_SOURCES} ${VEXAL_WEB_SOURCES}
+    ${VEXAL_SPRITES_CPP})
+add_executable(vexal_core ${VEXAL_PAGE_SOURCES})
+set_target_properties(vexal_core PROPERTIES SUFFIX .wasm)
+target_include_directories(vexal_core PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(vexal_core PRIVATE
+  -Os -ffreestanding -fno-exceptions -fno-rtti -fno-threadsafe-statics -mbulk-memory
+  -mmutable-globals -mno-sign-ext -Wall -Wextra -Werror)
+# Every import the page must provide is listed: a call the page lacks fails
+# the link instead of failing in the browser.
+set(VEXAL_WEB_IMPORTS ${CMAKE_SOURCE_DIR}/src/web/imports.txt)
+target_link_options(vexal_core PRIVATE
+  -nostdlib -Wl,--no-entry -Wl,--export-dynamic -Wl,--export=__stack_pointer
+  -Wl,--export=__heap_base -Wl,-z,stack-size=262144 -Wl,--gc-sections -Wl,--error-limit=0 -Wl,--strip-debug
+  -Wl,--allow-undefined-file=${VEXAL_WEB_IMPORTS})
+set_target_properties(vexal_core PROPERTIES LINK_DEPENDS ${VEXAL_WEB_IMPORTS})
+
+# The calls that suspend the program until the page resumes it.
+set(VEXAL_ASYNC_IMPORTS env.WebPause,env.MessageBoxA,env.DialogBoxParamA)
+set(VEXAL_WASM ${CMAKE_BINARY_DIR}/vexal.wasm)
+add_custom_command(OUTPUT ${VEXAL_WASM}
+  COMMAND ${VEXAL_WASM_OPT} $<TARGET_FILE:vexal_core> --asyncify
+          --pass-arg=asyncify-imports@${VEXAL_ASYNC_IMPORTS} -Os --strip-debug -o ${VEXAL_WASM}
+  DEPENDS vexal_core
+  COMMENT "Making the program resumable (Asyncify)")
+
+file(GLOB VEXAL_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/web/*)
+file(GLOB VEXAL_PAGE_TOOL CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/web-page/*.py)
+set(VEXAL_PAGE ${CMAKE_BINARY_DIR}/vexal.html)
+add_custom_command(OUTPUT ${VEXAL_PAGE}
+  COMMAND ${VEXAL_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tools/web-page/make_page.py
+          --source ${CMAKE_SOURCE_DIR} --wasm ${VEXAL_WASM} --out ${VEXAL_PAGE}
+  DEPENDS ${VEXAL_WASM} ${VEXAL_PAGE_FILES} ${VEXAL_PAGE_TOOL}
+          ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/vexal.rc
+          ${CMAKE_SOURCE_DIR}/res/vexal.ico ${CMAKE_SOURCE_DIR}/res/about_logo.bmp
+          ${CMAKE_SOURCE_DIR}/res/about_mask.bmp
+  COMMENT "Writing the page vexal.html")
+add_custom_target(vexal_page ALL DEPENDS ${VEXAL_PAGE})

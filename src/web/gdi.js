@@ -1,0 +1,394 @@
+// The drawing calls of the page's platform, on canvases. A window's client
+// area is a canvas whose backing store holds `scale` device pixels per client
+// pixel; everything the game draws is scaled by whole pixels where it can be,
+// copied without smoothing, so that at scale 1 every picture from the sheet
+// is the sheet's own pixels. Lines and fills follow GDI's rules: a line
+// leaves out its end point, a rectangle its right and bottom edges.
+
+const STOCK = 0x40;  // stock objects are STOCK + their GetStockObject index
+const objects = new Map();  // handle -> object: pens, brushes, fonts, bitmaps, palettes, DCs, windows
+let nextHandle = 0x100;
+
+function newHandle(object) {
+  const handle = nextHandle++;
+  objects.set(handle, object);
+  return handle;
+}
+
+function objectOf(handle, kind) {
+  const object = objects.get(handle >>> 0);
+  return object && (!kind || object.kind === kind) ? object : null;
+}
+
+function stockObject(index) {
+  switch (index) {
+    case 0: return { kind: "brush", colour: 0xffffff, stock: true };
+    case 4: return { kind: "brush", colour: 0x000000, stock: true };
+    case 5: return { kind: "brush", colour: null, stock: true };
+    case 6: return { kind: "pen", colour: 0xffffff, stock: true };
+    case 7: return { kind: "pen", colour: 0x000000, stock: true };
+    case 8: return { kind: "pen", colour: null, stock: true };
+    case 13: return { kind: "font", font: SYSTEM_FONT, stock: true };
+    case 15: return { kind: "palette", stock: true };
+    default: return null;
+  }
+}
+
+function installStockObjects() {
+  for (let i = 0; i < 18; ++i) {
+    const object = stockObject(i);
+    if (object) objects.set(STOCK + i, object);
+  }
+}
+
+// The classic colour scheme, as the Wine prefix sets it.
+const SYSTEM_COLOURS = {
+  0: [192, 192, 192], 1: [0, 128, 128], 2: [0, 0, 128], 3: [128, 128, 128], 4: [192, 192, 192],
+  5: [255, 255, 255], 6: [0, 0, 0], 7: [0, 0, 0], 8: [0, 0, 0], 9: [255, 255, 255],
+  10: [192, 192, 192], 11: [192, 192, 192], 12: [128, 128, 128], 13: [0, 0, 128],
+  14: [255, 255, 255], 15: [192, 192, 192], 16: [128, 128, 128], 17: [128, 128, 128],
+  18: [0, 0, 0], 19: [192, 192, 192], 20: [255, 255, 255], 21: [0, 0, 0], 22: [192, 192, 192],
+  23: [0, 0, 0], 24: [255, 255, 225], 25: [192, 192, 192], 26: [0, 0, 255], 27: [16, 132, 208],
+  28: [192, 192, 192], 29: [0, 0, 128], 30: [192, 192, 192],
+};
+
+function sysColour(index) {
+  const c = SYSTEM_COLOURS[index] || [0, 0, 0];
+  return c[0] | (c[1] << 8) | (c[2] << 16);
+}
+
+function css(colour) {
+  return `rgb(${colour & 255},${(colour >> 8) & 255},${(colour >> 16) & 255})`;
+}
+
+// A bitmap: pixels on an offscreen canvas at one device pixel each.
+function makeBitmap(width, height, rgba) {
+  const canvas = document.createElement("canvas");
+  canvas.width = Math.max(1, width);
+  canvas.height = Math.max(1, height);
+  const ctx = canvas.getContext("2d", { willReadFrequently: true });
+  if (rgba) ctx.putImageData(new ImageData(rgba, width, height), 0, 0);
+  return { kind: "bitmap", width, height, canvas, ctx, scale: 1 };
+}
+
+// A device context drawing onto `surface` (a window's canvas), or, for a
+// memory context, onto the bitmap selected into it.
+function makeDC(surface) {
+  return {
+    kind: "dc", surface, bitmap: surface ? null : makeBitmap(1, 1, null),
+    pen: STOCK + 7, brush: STOCK + 0, font: STOCK + 13,
+    textColour: 0x000000, bkColour: 0xffffff, bkMode: 2, x: 0, y: 0,
+  };
+}
+
+function targetOf(dc) {
+  return dc.surface || dc.bitmap;
+}
+
+// Device pixel edges of a client-pixel span: adjacent spans meet exactly.
+function edge(v, scale) {
+  return Math.round(v * scale);
+}
+
+function fillClient(target, left, top, right, bottom, colour) {
+  if (right <= left || bottom <= top) return;
+  const s = target.scale;
+  const x0 = edge(left, s), y0 = edge(top, s);
+  target.ctx.fillStyle = css(colour);
+  target.ctx.fillRect(x0, y0, edge(right, s) - x0, edge(bottom, s) - y0);
+  noteDrawn(target);
+}
+
+function noteDrawn(target) {
+  if (target.onDrawn) target.onDrawn();
+}
+
+// Pixel combinations: GDI's raster operations on a region of device pixels.
+function combine(dest, x, y, width, height, source, sx, sy, rop) {
+  const s = dest.scale;
+  const x0 = edge(x, s), y0 = edge(y, s);
+  const w = edge(x + width, s) - x0, h = edge(y + height, s) - y0;
+  if (w <= 0 || h <= 0) return;
+  const dst = dest.ctx.getImageData(x0, y0, w, h);
+  const src = source.ctx.getImageData(0, 0, source.width, source.height).data;
+  const d = dst.data;
+  for (let row = 0; row < h; ++row) {
+    const syy = sy + Math.floor((row + 0.5) / s);
+    for (let col = 0; col < w; ++col) {
+      const sxx = sx + Math.floor((col + 0.5) / s);
+      const i = (row * w + col) * 4;
+      let r = 0, g = 0, b = 0;
+      if (sxx >= 0 && syy >= 0 && sxx < source.width && syy < source.height) {
+        const j = (syy * source.width + sxx) * 4;
+        r = src[j]; g = src[j + 1]; b = src[j + 2];
+      }
+      if (rop === SRCAND) {
+        d[i] &= r; d[i + 1] &= g; d[i + 2] &= b;
+      } else {
+        d[i] |= r; d[i + 1] |= g; d[i + 2] |= b;
+      }
+      d[i + 3] = 255;
+    }
+  }
+  dest.ctx.putImageData(dst, x0, y0);
+  noteDrawn(dest);
+}
+
+const SRCCOPY = 0x00cc0020, SRCAND = 0x008800c6, SRCPAINT = 0x00ee0086;
+
+function bitBlt(destHandle, x, y, width, height, sourceHandle, sx, sy, rop) {
+  const dc = objectOf(destHandle, "dc"), sourceDC = objectOf(sourceHandle, "dc");
+  if (!dc || !sourceDC || width <= 0 || height <= 0) return 0;
+  const dest = targetOf(dc), source = targetOf(sourceDC);
+  if (!dest || !source) return 0;
+  if (rop === SRCCOPY) {
+    const s = dest.scale;
+    const x0 = edge(x, s), y0 = edge(y, s);
+    const ctx = dest.ctx;
+    ctx.imageSmoothingEnabled = false;
+    ctx.drawImage(source.canvas, sx, sy, width, height, x0, y0, edge(x + width, s) - x0, edge(y + height, s) - y0);
+    noteDrawn(dest);
+    return 1;
+  }
+  if (rop === SRCAND || rop === SRCPAINT) {
+    combine(dest, x, y, width, height, source, sx, sy, rop);
+    return 1;
+  }
+  return 0;
+}
+
+// Bresenham's line from (x0, y0) towards (x1, y1), the end point left out.
+function lineTo(dcHandle, x1, y1) {
+  const dc = objectOf(dcHandle, "dc");
+  if (!dc) return 0;
+  const pen = objectOf(dc.pen, "pen");
+  const target = targetOf(dc);
+  let x = dc.x, y = dc.y;
+  dc.x = x1;
+  dc.y = y1;
+  if (!pen || pen.colour === null || !target) return 1;
+  const dx = Math.abs(x1 - x), dy = Math.abs(y1 - y);
+  if (dx === 0 && dy === 0) return 1;
+  if (dy === 0) {
+    fillClient(target, x1 > x ? x : x1 + 1, y, x1 > x ? x1 : x + 1, y + 1, pen.colour);
+    return 1;
+  }
+  if (dx === 0) {
+    fillClient(target, x, y1 > y ? y : y1 + 1, x + 1, y1 > y ? y1 : y + 1, pen.colour);
+    return 1;
+  }
+  const sxStep = x1 > x ? 1 : -1, syStep = y1 > y ? 1 : -1;
+  let err = dx - dy;
+  while (x !== x1 || y !== y1) {
+    fillClient(target, x, y, x + 1, y + 1, pen.colour);
+    const e2 = 2 * err;
+    if (e2 > -dy) { err -= dy; x += sxStep; }
+    if (e2 < dx) { err += dx; y += syStep; }
+  }
+  return 1;
+}
+
+const DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_SINGLELINE = 0x20;
+
+function fontOf(dc) {
+  const object = objectOf(dc.font, "font");
+  if (!object) return SYSTEM_FONT();
+  return typeof object.font === "function" ? object.font() : object.font;
+}
+
+function measure(ctx, font, text) {
+  ctx.font = cssFont(font, 1);
+  return ctx.measureText(text).width;
+}
+
+// DrawTextA for one line: aligned in the rectangle, clipped to it, on a box
+// of the background colour when the mode is opaque.
+function drawText(dc, text, rect, format) {
+  const target = targetOf(dc);
+  if (!target) return 0;
+  const font = fontOf(dc);
+  const ctx = target.ctx, s = target.scale;
+  const width = measure(ctx, font, text);
+  let x = rect.left;
+  if (format & DT_RIGHT) x = rect.right - width;
+  else if (format & DT_CENTER) x = rect.left + (rect.right - rect.left - width) / 2;
+  let y = rect.top;
+  if ((format & DT_VCENTER) && (format & DT_SINGLELINE)) y = rect.top + Math.trunc((rect.bottom - rect.top - font.height) / 2);
+  ctx.save();
+  ctx.beginPath();
+  const cx0 = edge(rect.left, s), cy0 = edge(rect.top, s);
+  ctx.rect(cx0, cy0, edge(rect.right, s) - cx0, edge(rect.bottom, s) - cy0);
+  ctx.clip();
+  if (dc.bkMode === 2) {
+    const bx0 = edge(x, s), by0 = edge(y, s);
+    ctx.fillStyle = css(dc.bkColour);
+    ctx.fillRect(bx0, by0, edge(x + width, s) - bx0, edge(y + font.height, s) - by0);
+  }
+  ctx.font = cssFont(font, s);
+  ctx.fillStyle = css(dc.textColour);
+  ctx.textBaseline = "alphabetic";
+  ctx.fillText(text, x * s, (y + font.ascent) * s);
+  ctx.restore();
+  noteDrawn(target);
+  return font.height;
+}
+
+// A bitmap from an 8-bit bottom-up pixel array and its colour table.
+function bitmapFromDib(info, bits) {
+  const m = memory();
+  const width = m.i32(info + 4), height = m.i32(info + 8), count = m.u16(info + 14);
+  const used = m.u32(info + 32) || 256;
+  if (count !== 8 || width <= 0 || height <= 0 || width > 8192 || height > 8192) return null;
+  const colours = info + m.u32(info);
+  const stride = (width + 3) & ~3;
+  const rgba = new Uint8ClampedArray(width * height * 4);
+  const bytes = m.bytes();
+  for (let row = 0; row < height; ++row) {
+    const from = bits + (height - 1 - row) * stride;
+    for (let col = 0; col < width; ++col) {
+      const index = bytes[from + col];
+      const q = colours + 4 * (index < used ? index : 0);
+      const o = (row * width + col) * 4;
+      rgba[o] = bytes[q + 2];
+      rgba[o + 1] = bytes[q + 1];
+      rgba[o + 2] = bytes[q];
+      rgba[o + 3] = 255;
+    }
+  }
+  return makeBitmap(width, height, rgba);
+}
+
+// A .bmp resource (1, 4 or 8 bits, bottom-up), decoded by the page itself.
+function bitmapFromFile(file) {
+  const v = new DataView(file.buffer, file.byteOffset, file.byteLength);
+  const offset = v.getUint32(10, true), header = 14;
+  const width = v.getInt32(header + 4, true), height = v.getInt32(header + 8, true);
+  const bits = v.getUint16(header + 14, true);
+  const used = v.getUint32(header + 32, true) || (1 << bits);
+  const palette = header + v.getUint32(header, true);
+  const stride = (((width * bits) + 31) >> 5) << 2;
+  const rgba = new Uint8ClampedArray(width * height * 4);
+  for (let row = 0; row < height; ++row) {
+    const from = offset + (height - 1 - row) * stride;
+    for (let col = 0; col < width; ++col) {
+      const bit = col * bits;
+      const index = (file[from + (bit >> 3)] >> (8 - bits - (bit & 7))) & ((1 << bits) - 1);
+      const q = palette + 4 * (index < used ? index : 0);
+      const o = (row * width + col) * 4;
+      rgba[o] = file[q + 2];
+      rgba[o + 1] = file[q + 1];
+      rgba[o + 2] = file[q];
+      rgba[o + 3] = 255;
+    }
+  }
+  return makeBitmap(width, height, rgba);
+}
+
+function selectInto(dc, handle) {
+  const object = objectOf(handle);
+  if (!object) return 0;
+  let previous = 0;
+  switch (object.kind) {
+    case "pen": previous = dc.pen; dc.pen = handle; break;
+    case "brush": previous = dc.brush; dc.brush = handle; break;
+    case "font": previous = dc.font; dc.font = handle; break;
+    case "bitmap":
+      if (dc.surface) return 0;
+      previous = dc.bitmapHandle || newHandle(dc.bitmap);
+      dc.bitmap = object;
+      dc.bitmapHandle = handle;
+      break;
+    default: return 0;
+  }
+  return previous;
+}
+
+function readRect(address) {
+  const m = memory();
+  return { left: m.i32(address), top: m.i32(address + 4), right: m.i32(address + 8), bottom: m.i32(address + 12) };
+}
+
+function writeRect(address, r) {
+  const m = memory();
+  m.setI32(address, r.left);
+  m.setI32(address + 4, r.top);
+  m.setI32(address + 8, r.right);
+  m.setI32(address + 12, r.bottom);
+}
+
+const gdiImports = {
+  GetStockObject: (index) => (objects.has(STOCK + index) ? STOCK + index : 0),
+  CreatePen: (style, width, colour) => newHandle({ kind: "pen", colour: style === 5 ? null : colour >>> 0 }),
+  CreateSolidBrush: (colour) => newHandle({ kind: "brush", colour: colour >>> 0 }),
+  CreateFontA: (height, width, esc, orient, weight) => newHandle({ kind: "font", font: makeFont(height, weight) }),
+  CreatePalette: () => newHandle({ kind: "palette" }),
+  SelectPalette: (dc, palette) => palette,
+  RealizePalette: () => 0,
+  CreateDIBitmap: (dc, header, init, bits, info) => {
+    const bitmap = bitmapFromDib(info, bits);
+    return bitmap ? newHandle(bitmap) : 0;
+  },
+  CreateCompatibleDC: () => newHandle(makeDC(null)),
+  DeleteDC: (handle) => (objectOf(handle, "dc") && objects.delete(handle) ? 1 : 0),
+  SelectObject: (dc, handle) => {
+    const d = objectOf(dc, "dc");
+    return d ? selectInto(d, handle) : 0;
+  },
+  DeleteObject: (handle) => {
+    const object = objectOf(handle);
+    if (!object || object.stock || object.kind === "dc") return 0;
+    objects.delete(handle);
+    return 1;
+  },
+  BitBlt: (dest, x, y, w, h, source, sx, sy, rop) => bitBlt(dest, x, y, w, h, source, sx, sy, rop >>> 0),
+  MoveToEx: (dc, x, y, previous) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    if (previous) {
+      memory().setI32(previous, d.x);
+      memory().setI32(previous + 4, d.y);
+    }
+    d.x = x;
+    d.y = y;
+    return 1;
+  },
+  LineTo: lineTo,
+  FillRect: (dc, rectAddress, brushHandle) => {
+    const d = objectOf(dc, "dc"), brush = objectOf(brushHandle, "brush");
+    if (!d || !brush) return 0;
+    const r = readRect(rectAddress);
+    if (brush.colour !== null) fillClient(targetOf(d), r.left, r.top, r.right, r.bottom, brush.colour);
+    return 1;
+  },
+  DrawTextA: (dc, textAddress, length, rectAddress, format) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    const bytes = memory().bytes();
+    let end = textAddress;
+    if (length < 0) while (bytes[end] !== 0) ++end;
+    else end = textAddress + length;
+    return drawText(d, decodeGbk(bytes.slice(textAddress, end)), readRect(rectAddress), format >>> 0);
+  },
+  SetTextColor: (dc, colour) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    const previous = d.textColour;
+    d.textColour = colour >>> 0;
+    return previous;
+  },
+  SetBkColor: (dc, colour) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    const previous = d.bkColour;
+    d.bkColour = colour >>> 0;
+    return previous;
+  },
+  SetBkMode: (dc, mode) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    const previous = d.bkMode;
+    d.bkMode = mode;
+    return previous;
+  },
+  GetSysColor: (index) => sysColour(index),
+};

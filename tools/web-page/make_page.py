@@ -1,0 +1,110 @@
+#!/usr/bin/env python3
+"""Writes build/web/vexal.html: the page's HTML with its CSS, its JavaScript,
+the program (WebAssembly, gzip), the dialog templates, menu and accelerators
+read from the resource scripts, the about logo's bitmaps, the icon and a
+subset of the font, all inside the one file. The same inputs give the same
+bytes."""
+
+import argparse
+import base64
+import gzip
+import io
+import json
+import os
+import re
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import font_subset  # noqa: E402
+import resource_script  # noqa: E402
+
+# The page's JavaScript, in the order its parts build on each other.
+SCRIPTS = ["text.js", "gdi.js", "program.js", "windows.js", "storage.js", "page.js"]
+# Wine's own button text for a message box's OK under the Chinese locale.
+OK_TEXT = "确定"
+SCREEN_DPI = 96
+
+
+def b64(data):
+    return base64.b64encode(data).decode("ascii")
+
+
+def gzipped(data):
+    out = io.BytesIO()
+    with gzip.GzipFile(fileobj=out, mode="wb", compresslevel=9, mtime=0, filename="") as f:
+        f.write(data)
+    return out.getvalue()
+
+
+def gbk_texts(source_dir):
+    """The GBK byte strings the program draws: literals with \\x escapes of 0x80 and above."""
+    found = []
+    for folder, _, names in os.walk(os.path.join(source_dir, "src")):
+        for name in names:
+            if not name.endswith(".cpp"):
+                continue
+            text = open(os.path.join(folder, name), encoding="utf-8").read()
+            for literal in re.findall(r'"((?:\\x[0-9A-Fa-f]{2})+)"', text):
+                raw = bytes(int(h, 16) for h in re.findall(r"\\x([0-9A-Fa-f]{2})", literal))
+                if any(b >= 0x80 for b in raw):
+                    found.append(raw.decode("gbk"))
+    return found
+
+
+def version(source_dir):
+    changelog = open(os.path.join(source_dir, "scripts", "packaging", "changelog"), encoding="utf-8").readline()
+    m = re.match(r"\S+ \(([^-)]+)", changelog)
+    return m.group(1) if m else "5.2"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--wasm", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    src, web, res = args.source, os.path.join(args.source, "src", "web"), os.path.join(args.source, "res")
+
+    names = resource_script.defines(open(os.path.join(src, "src", "platform", "resource_ids.h")).read())
+    dialogs_text = open(os.path.join(res, "dialogs.rc"), encoding="utf-8").read()
+    main_text = open(os.path.join(res, "vexal.rc"), encoding="utf-8").read()
+    dialogs = resource_script.dialogs(dialogs_text, names)
+    menu, accelerators, icons, bitmaps = resource_script.main_script(main_text, names)
+    faces = {t["font"]["points"] for t in dialogs.values() if t["font"]}
+    if len(faces) != 1:
+        raise SystemExit(f"make_page: the dialogs use {len(faces)} font sizes; the page draws one")
+    points = faces.pop()
+
+    scripts = "\n".join(open(os.path.join(web, name), encoding="utf-8").read() for name in SCRIPTS)
+    html = open(os.path.join(web, "page.html"), encoding="utf-8").read()
+    css = open(os.path.join(web, "page.css"), encoding="utf-8").read()
+
+    shown = [dialogs_text, main_text, OK_TEXT, html, scripts] + gbk_texts(src)
+    font, metrics = font_subset.subset("".join(shown))
+
+    resources = {
+        "program": b64(gzipped(open(args.wasm, "rb").read())),
+        "font": b64(font),
+        "fontMetrics": metrics,
+        "dialogFont": {"points": points, "pixels": round(points * SCREEN_DPI / 72)},
+        "dialogs": dialogs,
+        "menu": menu,
+        "accelerators": accelerators,
+        "bitmaps": {str(k): b64(open(os.path.join(res, f), "rb").read()) for k, f in sorted(bitmaps.items())},
+        "icon": b64(open(os.path.join(res, icons[names["IDI_VEXAL"]]), "rb").read()),
+        "okText": OK_TEXT,
+        "version": version(src),
+    }
+    page = (html.replace("@STYLE@", css.rstrip("\n"))
+            .replace("@ICON@", resources["icon"])
+            .replace("@VERSION@", resources["version"])
+            .replace("@SCRIPT@", scripts.rstrip("\n"))
+            .replace("@RESOURCES@", json.dumps(resources, ensure_ascii=False, sort_keys=True, separators=(",", ":"))))
+    tmp = args.out + ".tmp"
+    with open(tmp, "w", encoding="utf-8", newline="\n") as f:
+        f.write(page)
+    os.replace(tmp, args.out)
+
+
+if __name__ == "__main__":
+    main()
