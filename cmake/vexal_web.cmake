@@ -40,6 +40,6 @@ add_custom_command(OUTPUT ${VEXAL_PAGE}
   DEPENDS ${VEXAL_WASM} ${VEXAL_PAGE_FILES} ${VEXAL_PAGE_TOOL}
           ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/vexal.rc
           ${CMAKE_SOURCE_DIR}/res/vexal.ico ${CMAKE_SOURCE_DIR}/res/about_logo.bmp
-          ${CMAKE_SOURCE_DIR}/res/about_mask.bmp
+          ${CMAKE_SOURCE_DIR}/res/about_mask.bmp ${CMAKE_SOURCE_DIR}/res/system-font.txt
   COMMENT "Writing the page vexal.html")
 add_custom_target(vexal_page ALL DEPENDS ${VEXAL_PAGE})

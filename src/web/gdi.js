@@ -197,8 +197,32 @@ function fontOf(dc) {
 }
 
 function measure(ctx, font, text) {
-  ctx.font = cssFont(font, 1);
-  return ctx.measureText(text).width;
+  return glyphStarts(ctx, font, text).width;
+}
+
+// Each character's advance in whole pixels, as GDI lays text out: the
+// measured ones of the system font, else the face's own, rounded.
+function advance(ctx, font, ch) {
+  if (font.advances && font.advances.has(ch)) return font.advances.get(ch);
+  if (!font.widths) font.widths = new Map();
+  let w = font.widths.get(ch);
+  if (w === undefined) {
+    ctx.font = cssFont(font, 1);
+    w = Math.round(ctx.measureText(ch).width);
+    font.widths.set(ch, w);
+  }
+  return w;
+}
+
+// Where each character of a line starts, in client pixels from its start.
+function glyphStarts(ctx, font, text) {
+  const starts = [];
+  let x = 0;
+  for (const ch of text) {
+    starts.push([ch, x]);
+    x += advance(ctx, font, ch);
+  }
+  return { starts, width: x };
 }
 
 // DrawTextA for one line: aligned in the rectangle, clipped to it, on a box
@@ -208,10 +232,11 @@ function drawText(dc, text, rect, format) {
   if (!target) return 0;
   const font = fontOf(dc);
   const ctx = target.ctx, s = target.scale;
-  const width = measure(ctx, font, text);
+  const line = glyphStarts(ctx, font, text);
+  const width = line.width;
   let x = rect.left;
   if (format & DT_RIGHT) x = rect.right - width;
-  else if (format & DT_CENTER) x = rect.left + (rect.right - rect.left - width) / 2;
+  else if (format & DT_CENTER) x = rect.left + Math.trunc((rect.right - rect.left - width) / 2);
   let y = rect.top;
   if ((format & DT_VCENTER) && (format & DT_SINGLELINE)) y = rect.top + Math.trunc((rect.bottom - rect.top - font.height) / 2);
   ctx.save();
@@ -224,10 +249,13 @@ function drawText(dc, text, rect, format) {
     ctx.fillStyle = css(dc.bkColour);
     ctx.fillRect(bx0, by0, edge(x + width, s) - bx0, edge(y + font.height, s) - by0);
   }
-  ctx.font = cssFont(font, s);
   ctx.fillStyle = css(dc.textColour);
   ctx.textBaseline = "alphabetic";
-  ctx.fillText(text, x * s, (y + font.ascent) * s);
+  const baseline = Math.round((y + font.ascent) * s);
+  for (const [ch, start] of line.starts) {
+    ctx.font = cssFont(font, s, ch);
+    ctx.fillText(ch, Math.round((x + start) * s), baseline);
+  }
   ctx.restore();
   noteDrawn(target);
   return font.height;

@@ -83,6 +83,10 @@ function gameCommand(event) {
 
 function watchKeys() {
   document.addEventListener("keydown", (event) => {
+    if (program && !program.ended && (desk().contains(event.target) || event.target === document.body) && menuKey(event)) {
+      event.preventDefault();
+      return;
+    }
     const command = gameCommand(event);
     if (command === null || !program || program.ended || !mainWindow) return;
     const target = event.target;
@@ -213,7 +217,14 @@ async function startPage() {
   startProgram(compiled);
 }
 
-window.vexalPage = { facts: programFacts, screen: screenSize, layout: () => layout };
+// What the page shows of itself to whoever looks in (the developer's console, the tests).
+window.vexalPage = {
+  facts: programFacts,
+  screen: screenSize,
+  layout: () => layout,
+  calls: () => (program ? program.suspended.map((c) => ({ entry: c.entry, sp: c.sp, base: c.base, wait: c.wait.kind })) : []),
+  memory: () => (program ? program.exports.memory : null),
+};
 
 startPage().catch((error) => {
   console.error(error);

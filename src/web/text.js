@@ -61,19 +61,27 @@ function makeFont(height, weight) {
     ascent = Math.round((m.winAscent * em) / m.unitsPerEm);
     cell = ascent + Math.round((m.winDescent * em) / m.unitsPerEm);
   }
-  return { kind: "font", em, ascent, height: cell, bold: weight >= 600 };
+  return { kind: "font", em, ascent, height: cell, bold: weight >= 600, advances: null };
 }
 
-// The system font of a window's context: the face at 16 pixels, bold, as the
-// Wine prefix shows the game's own texts.
-const SYSTEM_FONT = makeFontLater(16, 700);
-
-function makeFontLater(height, weight) {
-  let font = null;
-  return () => font || (font = makeFont(height, weight));
+// The system font of a window's context, as the Wine prefix shows the game's
+// own texts: the face bold at 16 pixels, laid out with the advances measured
+// there, and the characters beyond ASCII from the face at their advance.
+let systemFont = null;
+function SYSTEM_FONT() {
+  if (systemFont) return systemFont;
+  const m = RESOURCES.systemFont;
+  systemFont = makeFont(m.height, 700);
+  systemFont.ascent = m.ascent;
+  systemFont.advances = new Map(Object.entries(m.advances));
+  return systemFont;
 }
 
-function cssFont(font, scale) {
+// The CSS font of one character (null: the whole font's).
+function cssFont(font, scale, ch) {
+  if (ch && font.advances && ch.codePointAt(0) > 0x7f && font.advances.has(ch)) {
+    return `${font.advances.get(ch) * scale}px ${FACE}`;
+  }
   return `${font.bold ? "bold " : ""}${font.em * scale}px ${FACE}`;
 }
 

@@ -36,9 +36,11 @@ function windowDisabled(w) {
   return !!w && w.disabled > 0;
 }
 
-function raise(w) {
+// Brings a window to the front and, unless it is told not to, makes it the
+// active one.
+function raise(w, activate = true) {
   w.el.style.zIndex = String(++zOrder);
-  for (const other of windows.values()) other.el.classList.toggle("active", other === w);
+  if (activate) for (const other of windows.values()) other.el.classList.toggle("active", other === w);
 }
 
 // ---- geometry ----------------------------------------------------------------------------
@@ -150,9 +152,16 @@ function makeFrame(kind, title, windowClass) {
     if (kind === "main" && !event.target.closest(".caption-buttons")) toggleMaximise();
   });
   w.caption = caption;
-  w.el.addEventListener("pointerdown", () => {
+  w.el.addEventListener("pointerdown", (event) => {
     if (!windowDisabled(w)) raise(w);
+    else if (!event.target.closest("canvas.client")) {
+      event.preventDefault();
+      focusModal();
+    }
   }, true);
+  w.el.addEventListener("focusin", () => {
+    if (!windowDisabled(w) && !w.el.classList.contains("active")) raise(w);
+  });
   return w;
 }
 
@@ -291,6 +300,7 @@ function createMainWindow(titleAddress, x, y, width, height) {
   placeWindow(w, x, y, width, height);
   w.restore = { x, y, width, height };
   attachPointer(w);
+  attachSizing(w);
   return w.hwnd;
 }
 
@@ -426,8 +436,11 @@ function attachPointer(w) {
     if (event.button !== 0) return;
     event.preventDefault();
     closeMenus();
+    if (windowDisabled(w)) {
+      focusModal();
+      return;
+    }
     w.el.focus({ preventScroll: true });
-    if (windowDisabled(w)) return;
     pressed = event.pointerId;
     const p = clientPoint(w, event);
     sendLater(w, WM_LBUTTONDOWN, 1, (p.x & 0xffff) | ((p.y & 0xffff) << 16), "input");
@@ -500,8 +513,78 @@ function buildMenuBar(w) {
 function closeMenus() {
   if (!mainWindow || !mainWindow.menu) return;
   const menu = mainWindow.menu;
-  for (const t of menu.bar.children) t.classList.remove("open");
+  for (const t of menu.bar.children) t.classList.remove("open", "hot");
+  for (const row of menu.items.values()) row.classList.remove("selected");
   menu.open = null;
+  menu.keyboard = null;
+}
+
+// The menu from the keyboard, as Windows has it: F10 takes the bar, the
+// arrows walk it and its popups, Enter chooses, Esc steps back.
+function menuKey(event) {
+  const w = mainWindow;
+  if (!w || windowDisabled(w)) return false;
+  const menu = w.menu;
+  const titles = [...menu.bar.children];
+  if (!menu.keyboard) {
+    if (event.key !== "F10" || event.altKey || event.ctrlKey || event.shiftKey) return false;
+    closeMenus();
+    menu.keyboard = { title: 0, item: -1 };
+    showKeyboardMenu(menu, titles);
+    return true;
+  }
+  const k = menu.keyboard;
+  const rows = () => [...titles[k.title].querySelectorAll(".menu-item")];
+  switch (event.key) {
+    case "F10":
+    case "Alt":
+      closeMenus();
+      return true;
+    case "ArrowRight":
+    case "ArrowLeft":
+      k.title = (k.title + (event.key === "ArrowRight" ? 1 : titles.length - 1)) % titles.length;
+      if (k.item >= 0) k.item = 0;
+      break;
+    case "ArrowDown":
+      k.item = k.item < 0 ? 0 : (k.item + 1) % rows().length;
+      break;
+    case "ArrowUp":
+      k.item = k.item < 0 ? rows().length - 1 : (k.item + rows().length - 1) % rows().length;
+      break;
+    case "Enter":
+      if (k.item < 0) {
+        k.item = 0;
+        break;
+      }
+      {
+        const command = Number(rows()[k.item].dataset.command);
+        closeMenus();
+        sendLater(w, WM_COMMAND, command, 0, "input");
+      }
+      return true;
+    case "Escape":
+      if (k.item >= 0) k.item = -1;
+      else {
+        closeMenus();
+        return true;
+      }
+      break;
+    default:
+      return true;
+  }
+  showKeyboardMenu(menu, titles);
+  return true;
+}
+
+function showKeyboardMenu(menu, titles) {
+  const k = menu.keyboard;
+  titles.forEach((t, i) => {
+    t.classList.toggle("hot", i === k.title && k.item < 0);
+    t.classList.toggle("open", i === k.title && k.item >= 0);
+  });
+  menu.open = k.item >= 0 ? titles[k.title] : null;
+  for (const row of menu.items.values()) row.classList.remove("selected");
+  if (k.item >= 0) titles[k.title].querySelectorAll(".menu-item")[k.item].classList.add("selected");
 }
 
 function checkMenuItem(id, flags) {
@@ -637,6 +720,18 @@ function disable(w, on) {
   w.el.classList.toggle("disabled", w.disabled > 0);
 }
 
+// A click on a window that a modal one disables goes to the modal one, as on Windows.
+function focusModal() {
+  let top = null;
+  for (const w of windows.values()) {
+    if ((w.kind === "dialog" || w.kind === "box") && !windowDisabled(w) && (!top || Number(w.el.style.zIndex) > Number(top.el.style.zIndex))) top = w;
+  }
+  if (!top) return;
+  raise(top);
+  if (top.kind === "box") top.el.querySelector("button.push").focus({ preventScroll: true });
+  else if (!top.el.contains(document.activeElement)) focusFirst(top);
+}
+
 function focusFirst(w) {
   const target = w.el.querySelector("input.edit, button.push");
   (target || w.el).focus({ preventScroll: true });
@@ -646,7 +741,8 @@ function focusFirst(w) {
 function showDialog(w) {
   w.shown = true;
   w.el.style.visibility = "visible";
-  raise(w);
+  // The statistics window opens without taking the keys from the game.
+  raise(w, w.kind !== "tool");
   invalidate(w, true);
 }
 

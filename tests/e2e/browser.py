@@ -218,6 +218,8 @@ class Page:
         "Return": ("Enter", "Enter", 13, "\r"), "Escape": ("Escape", "Escape", 27, ""),
         "BackSpace": ("Backspace", "Backspace", 8, ""), "Tab": ("Tab", "Tab", 9, ""),
         "End": ("End", "End", 35, ""), "Home": ("Home", "Home", 36, ""), "space": (" ", "Space", 32, " "),
+        "Right": ("ArrowRight", "ArrowRight", 39, ""), "Left": ("ArrowLeft", "ArrowLeft", 37, ""),
+        "Up": ("ArrowUp", "ArrowUp", 38, ""), "Down": ("ArrowDown", "ArrowDown", 40, ""),
         **{f"F{n}": (f"F{n}", f"F{n}", 111 + n, "") for n in range(1, 13)},
     }
 
@@ -230,7 +232,7 @@ class Page:
         if base in self.KEYS:
             key, code, vk, text = self.KEYS[base]
         else:
-            key = base
+            key = base.upper() if modifiers & 8 and len(base) == 1 else base
             code = f"Key{base.upper()}" if base.isalpha() else (f"Digit{base}" if base.isdigit() else "")
             vk = ord(base.upper())
             text = base if not modifiers & 3 else ""

@@ -10,7 +10,7 @@ import unittest
 import board_reader
 import harness
 import score_reader
-from screen_sampler import Frames, ScreenSampler
+from screen_sampler import Frames
 
 TITLE = "Vexal5.2"
 NAME_DIALOG = "祝贺您!"
@@ -112,6 +112,8 @@ class Game:
         opened, its two items split its height, and an item is checked when its
         left column holds dark pixels. The keyboard highlight is moved to the
         other item first, so the one looked at is drawn on the menu face."""
+        if hasattr(self.session, "menu_marks"):
+            return self.session.menu_marks()
         marks = []
         for item, keys in ((0, ("F10", "Right", "Down", "Down")), (1, ("F10", "Right", "Down"))):
             self.point_at_panel()
@@ -150,6 +152,7 @@ def changed_box(a, b, area):
 class GameCase(unittest.TestCase):
     session = None
     session_class = harness.WineSession
+    build_class = harness.Build  # page_session.PageBuild for the page
     arch = None  # None: the build this machine runs best (harness.machine_choice)
     window_manager = None  # None: a Wine virtual desktop; else the X window manager to run
     digits = race = player_field = None  # the bot's readers, made on first use
@@ -160,9 +163,12 @@ class GameCase(unittest.TestCase):
         # A module run a second time for the 64-bit build (VEXAL_E2E_MODULE_ARCH) has nothing to
         # add where the suite runs that build already.
         second = os.environ.get("VEXAL_E2E_MODULE_ARCH", "")
-        if second and harness.machine_choice()[0] == second:
-            raise unittest.SkipTest(f"the suite runs the {second} build already")
-        cls.build = harness.Build(second or cls.arch)
+        if cls.build_class is harness.Build:
+            if second and harness.machine_choice()[0] == second:
+                raise unittest.SkipTest(f"the suite runs the {second} build already")
+            cls.build = harness.Build(second or cls.arch)
+        else:
+            cls.build = cls.build_class()
         cls.build.announce(cls.__module__)
         cls.exe = cls.build.require_exe()
         cls.sheet = harness.read_sheet(harness.env_path("VEXAL_SPRITES"))
@@ -231,7 +237,7 @@ class GameCase(unittest.TestCase):
 
     def sample(self, game, action, seconds):
         """Runs action while the client area is sampled, for seconds in all."""
-        sampler = ScreenSampler(self.session.env["DISPLAY"], game.client).start()
+        sampler = self.session.sampler(game.client).start()
         t0 = time.monotonic()
         try:
             action()
@@ -302,7 +308,8 @@ class GameCase(unittest.TestCase):
     def assert_centred(self, title):
         outer, _ = self.session.rect(title)
         x, y, w, h = outer
-        self.assertEqual((x, y), ((1024 - w) // 2, (768 - h) // 2), f"{title} centred on the screen")
+        sw, sh = self.session.screen_size
+        self.assertEqual((x, y), ((sw - w) // 2, (sh - h) // 2), f"{title} centred on the screen")
 
     def clear_name_field(self):
         edit = [c for c in self.session.children(NAME_DIALOG) if c[0] == 257]

@@ -178,6 +178,7 @@ class WineSession:
         self.shot_number = 0
         self.keep_last = None  # keep every screenshot, or only this many of the latest
         self.kept = []
+        self.screen_size = DESKTOP_SIZE
 
     def start(self):
         w, h = DESKTOP_SIZE
@@ -377,6 +378,11 @@ class WineSession:
 
     def settle(self, seconds=0.4):
         time.sleep(seconds)
+
+    def sampler(self, rect):
+        """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler)."""
+        from screen_sampler import ScreenSampler
+        return ScreenSampler(self.env["DISPLAY"], rect)
 
 
 class PlainSession(WineSession):

@@ -51,6 +51,22 @@ def gbk_texts(source_dir):
     return found
 
 
+def system_font(path):
+    """The advances of the system font's characters, as measured in the Wine prefix."""
+    out = {"advances": {}}
+    for line in open(path, encoding="ascii"):
+        words = line.split()
+        if not words or line.startswith("#"):
+            continue
+        if words[0] in ("height", "ascent"):
+            out[words[0]], out[words[2]] = int(words[1]), int(words[3])
+        elif words[0].startswith("U+"):
+            out["advances"][chr(int(words[0][2:], 16))] = int(words[1])
+    if "height" not in out or len(out["advances"]) < 95:
+        raise SystemExit(f"make_page: {path} lacks the height or printable ASCII")
+    return out
+
+
 def version(source_dir):
     changelog = open(os.path.join(source_dir, "scripts", "packaging", "changelog"), encoding="utf-8").readline()
     m = re.match(r"\S+ \(([^-)]+)", changelog)
@@ -86,6 +102,7 @@ def main():
         "program": b64(gzipped(open(args.wasm, "rb").read())),
         "font": b64(font),
         "fontMetrics": metrics,
+        "systemFont": system_font(os.path.join(res, "system-font.txt")),
         "dialogFont": {"points": points, "pixels": round(points * SCREEN_DPI / 72)},
         "dialogs": dialogs,
         "menu": menu,

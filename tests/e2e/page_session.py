@@ -1,0 +1,365 @@
+"""The page (build/web/vexal.html) in headless Chromium, driven as the Wine
+session drives Vexal.exe: the same calls (windows, rect, children, click, key,
+screenshot, launch a game in a folder), so that the readers, the player bot
+and GameCase work on both. The page's windows are read from its DOM, as the
+probe reads them from Win32; pictures are screenshots of the page, whose
+canvas pixels come through exactly; a game's folder becomes the page's
+storage before it starts and is written back from it."""
+
+import base64
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+import browser
+import harness
+
+VIEWPORT = (1024, 768)
+STORE_PREFIX = "vexal/"
+
+
+class PageBuild:
+    """What Build is for the Windows exes: the page, and where it comes from."""
+
+    arch = "page"
+
+    def __init__(self):
+        self.exe = harness.env_path("VEXAL_PAGE")
+        self.why = f"{self.exe} in {browser.CHROMIUM}"
+
+    def require_exe(self):
+        if not os.path.isfile(self.exe):
+            raise AssertionError(f"{self.exe} does not exist: build the page first (cmake --build build/web)")
+        return self.exe
+
+    def announce(self, module):
+        print(f"{module}: the page {self.exe} in {browser.CHROMIUM} (headless)", flush=True)
+
+
+class PageProcess:
+    """A started game in the page, with the calls a Popen has."""
+
+    def __init__(self, session, folder):
+        self.session, self.folder = session, folder
+        self.returncode = None
+        self.killed = False
+
+    def poll(self):
+        if self.returncode is None and not self.killed:
+            ended = self.session.page.evaluate("window.vexalPage ? window.vexalPage.facts.ended : null")
+            if ended is not None:
+                self.returncode = ended
+                self.session.pull_files(self.folder)
+        return self.returncode
+
+    def wait(self, timeout=None):
+        deadline = time.time() + (timeout if timeout is not None else 3600)
+        while self.poll() is None and not self.killed:
+            if time.time() > deadline:
+                raise subprocess.TimeoutExpired("page", timeout)
+            time.sleep(0.1)
+        return self.returncode
+
+    def kill(self):
+        """The tab taken away from the game: nothing it has not kept yet is kept."""
+        if self.returncode is None and not self.killed:
+            self.session.pull_files(self.folder)
+            self.session.page.navigate("about:blank")
+            self.killed = True
+            self.returncode = -9
+
+
+class PageSession:
+    """One browser for a test module; every launch loads the page afresh."""
+
+    def __init__(self, name, build, window_manager=None, viewport=VIEWPORT):
+        self.name, self.build, self.viewport = name, build, viewport
+        work = harness.env_path("VEXAL_E2E_WORK")
+        self.artifacts = os.path.join(harness.env_path("VEXAL_E2E_ARTIFACTS"), name)
+        os.makedirs(self.artifacts, exist_ok=True)
+        os.makedirs(work, exist_ok=True)
+        self.games_root = tempfile.mkdtemp(prefix=f"{name}-", dir=work)
+        self.browser = self.page = None
+        self.shot_number = 0
+        self.keep_last = None
+        self.kept = []
+        self.last_shot_path = None
+        self.pointer = (0, 0)
+        self.injected = None
+        self.screen_size = (viewport[0], viewport[1])
+        self.env = {}
+
+    @property
+    def url(self):
+        return "file://" + os.path.abspath(self.build.exe)
+
+    def start(self):
+        self.browser = browser.Browser(*self.viewport)
+        self.page = self.browser.page()
+        self.page.send("Emulation.setDeviceMetricsOverride", {"width": self.viewport[0], "height": self.viewport[1],
+                                                              "deviceScaleFactor": 1, "mobile": False})
+
+    def stop(self):
+        if self.browser:
+            self.browser.close()
+            self.browser = self.page = None
+        shutil.rmtree(self.games_root, ignore_errors=True)
+
+    # ---- the game folder and the program -----------------------------------------------
+
+    def new_game_folder(self, label):
+        folder = os.path.join(self.games_root, label)
+        os.makedirs(folder)
+        return folder
+
+    def before_load(self, script):
+        """Runs script in every page loaded from now on, before the page's own."""
+        if self.injected:
+            self.page.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.injected})
+        self.injected = self.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": script})["identifier"]
+
+    def launch(self, exe, folder, storage="files"):
+        """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
+        that refuses storage (as a private window or a policy does); "full" one whose storage is full."""
+        files = {}
+        for name in sorted(os.listdir(folder)):
+            with open(os.path.join(folder, name), "rb") as f:
+                files[name] = f.read().decode("latin-1")
+        setup = [f"localStorage.clear();",
+                 f"for (const [k, v] of Object.entries({json.dumps(files)})) localStorage.setItem({json.dumps(STORE_PREFIX)} + k, v);"]
+        if storage == "full":
+            setup.append("""(() => { let chunk = "x".repeat(1 << 20), i = 0;
+              for (;;) { try { localStorage.setItem("filler" + i++, chunk); }
+                catch (e) { if (chunk.length < 16) break; chunk = chunk.slice(chunk.length / 2); } } })();""")
+        script = "(() => { if (location.protocol !== 'file:') return; try {" + "\n".join(setup) + "} catch (e) {} "
+        if storage == "blocked":
+            script += """Object.defineProperty(window, "localStorage", { configurable: true,
+              get() { throw new DOMException("The user denied permission to access the database.", "SecurityError"); } });"""
+        script += "})();"
+        self.before_load(script)
+        self.page.navigate(self.url)
+        # The storage is set once: later loads of the page (a reload) find it as it was left.
+        self.before_load("")
+        self.page.wait_for("window.vexalPage && window.vexalPage.facts.started > 0", timeout=20)
+        width, height = self.page.evaluate("[window.vexalPage.screen.width, window.vexalPage.screen.height]")
+        self.screen_size = (width, height)
+        return PageProcess(self, folder)
+
+    def storage(self):
+        """The page's stored files: {name: bytes}."""
+        entries = self.page.evaluate(f"""(() => {{ const out = {{}};
+            try {{ for (let i = 0; i < localStorage.length; ++i) {{ const k = localStorage.key(i);
+              if (k.startsWith({json.dumps(STORE_PREFIX)})) out[k.slice({len(STORE_PREFIX)})] = localStorage.getItem(k); }} }}
+            catch (e) {{ return null; }} return out; }})()""")
+        if entries is None:
+            return {}
+        return {name: value.encode("latin-1") for name, value in entries.items()
+                if all(ord(c) < 256 for c in value) and name != "size"}
+
+    def pull_files(self, folder):
+        if not self.page or not self.page.evaluate("location.protocol === 'file:'"):
+            return
+        for name, data in self.storage().items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+    # ---- window facts --------------------------------------------------------------------
+
+    WINDOWS_JS = """(() => {
+      const box = (e) => { const r = e.getBoundingClientRect();
+        return [Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height)]; };
+      return [...document.querySelectorAll('#desk > .window')]
+        .filter((w) => getComputedStyle(w).visibility !== 'hidden' && w.isConnected)
+        .map((w) => { const client = w.querySelector(':scope > .client');
+          return { title: w.dataset.title, cls: w.dataset.class, outer: box(w), client: client ? box(client) : box(w),
+            active: w.classList.contains('active'), hwnd: w.dataset.hwnd,
+            children: [...w.querySelectorAll('[data-id]')].map((c) => ({ id: Number(c.dataset.id), cls: c.dataset.class,
+              text: c.tagName === 'INPUT' ? c.value : c.innerText.replace(/\\n/g, ' '), rect: box(c) })) }; });
+    })()"""
+
+    def page_windows(self):
+        return self.page.evaluate(self.WINDOWS_JS) or []
+
+    def windows(self):
+        return [(w["title"], w["cls"], *w["outer"]) for w in self.page_windows()]
+
+    def find(self, title, window_class=None):
+        for w in self.page_windows():
+            if w["title"] == title and (window_class is None or w["cls"] == window_class):
+                return w
+        return None
+
+    def wait_for_window(self, title, timeout=20):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for win in self.windows():
+                if win[0] == title:
+                    return win
+            time.sleep(0.1)
+        raise AssertionError(f"no window titled {title!r} within {timeout}s; open: {self.windows()}")
+
+    def wait_gone(self, title, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if all(w[0] != title for w in self.windows()):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def rect(self, title, window_class=None):
+        w = self.find(title, window_class)
+        if not w:
+            raise AssertionError(f"no window titled {title!r}")
+        return tuple(w["outer"]), tuple(w["client"])
+
+    def children(self, title, window_class=None):
+        w = self.find(title, window_class)
+        if not w:
+            return []
+        return [(c["id"], c["cls"], c["text"], *c["rect"]) for c in w["children"]]
+
+    def foreground(self):
+        for w in self.page_windows():
+            if w["active"]:
+                return w["title"]
+        return ""
+
+    def facts(self):
+        return self.page.evaluate("window.vexalPage ? JSON.parse(JSON.stringify(window.vexalPage.facts)) : null")
+
+    def menu_marks(self):
+        """(next balls checked, statistics checked), read from the menu's items."""
+        return tuple(self.page.evaluate("[512, 513].map((id) => document.querySelector("
+                                        "`.menu-item[data-command='${id}']`).classList.contains('checked'))"))
+
+    def notices(self):
+        return self.page.evaluate("[...document.querySelectorAll('#notices .notice-text')].map((e) => e.textContent)")
+
+    # ---- input ---------------------------------------------------------------------------------
+
+    def move_pointer(self, x, y):
+        self.pointer = (x, y)
+        self.page.mouse("mouseMoved", x, y, button="none", buttons=0)
+
+    def click(self, x, y, pause=0.15):
+        self.move_pointer(x, y)
+        self.page.mouse("mousePressed", x, y)
+        self.page.mouse("mouseReleased", x, y)
+        time.sleep(pause)
+
+    def drag(self, x0, y0, x1, y1):
+        self.move_pointer(x0, y0)
+        self.page.mouse("mousePressed", x0, y0)
+        steps = 8
+        for i in range(1, steps + 1):
+            x, y = x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps
+            self.page.mouse("mouseMoved", x, y)
+            time.sleep(0.03)
+        self.page.mouse("mouseReleased", x1, y1)
+        self.pointer = (x1, y1)
+        time.sleep(0.3)
+
+    def key(self, *keys, pause=0.3):
+        for k in keys:
+            self.page.key(k)
+            time.sleep(0.06)
+        time.sleep(pause)
+
+    def type_text(self, text, pause=0.2):
+        self.page.type_text(text)
+        time.sleep(pause)
+
+    def xdo(self, command, *args):
+        """The few xdotool commands the shared helpers send."""
+        if command == "mousemove":
+            self.move_pointer(int(args[0]), int(args[1]))
+        elif command == "click":
+            self.click(*self.pointer, pause=0)
+        elif command == "mousedown":
+            self.page.mouse("mousePressed", *self.pointer)
+        elif command == "mouseup":
+            self.page.mouse("mouseReleased", *self.pointer)
+        elif command == "key":
+            self.key(*[a for a in args if not a.startswith("--") and not a.isdigit()], pause=0)
+        else:
+            raise NotImplementedError(f"xdotool {command} has no counterpart in the page")
+
+    # ---- pictures --------------------------------------------------------------------------------
+
+    def screenshot(self, label):
+        png = self.page.screenshot_png()
+        self.shot_number += 1
+        path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
+        with open(path, "wb") as f:
+            f.write(png)
+        self.last_shot_path = path
+        if self.keep_last:
+            self.kept.append(path)
+            while len(self.kept) > self.keep_last:
+                os.remove(self.kept.pop(0))
+        return png_image(png)
+
+    def capture(self, x, y, w, h):
+        data = self.page.send("Page.captureScreenshot", {"format": "png", "clip": {
+            "x": x, "y": y, "width": w, "height": h, "scale": 1}})["data"]
+        return png_image(base64.b64decode(data))
+
+    def settle(self, seconds=0.4):
+        time.sleep(seconds)
+
+    def sampler(self, rect):
+        return PageSampler(self)
+
+
+def png_image(png):
+    out = harness.run(["convert", "png:-", "-depth", "8", "ppm:-"], input=png)
+    if out.returncode != 0:
+        raise RuntimeError("convert failed: " + out.stderr.decode(errors="replace"))
+    return harness.Image.from_ppm(out.stdout)
+
+
+class PageSampler:
+    """ScreenSampler's counterpart: the page's main canvas sampled from inside the
+    page every few milliseconds, each picture that differs from the one before
+    kept with its time; stop() gives [(seconds, Image)] of the client area."""
+
+    START_JS = """(() => {
+      const canvas = document.querySelector('.window.main > canvas.client');
+      const ctx = canvas.getContext('2d', { willReadFrequently: true });
+      const s = { frames: [], grabs: 0, previous: null, t0: performance.now() };
+      s.timer = setInterval(() => {
+        const data = ctx.getImageData(0, 0, canvas.width, canvas.height).data;
+        s.grabs += 1;
+        const words = new Uint32Array(data.buffer);
+        const p = s.previous;
+        let same = p !== null && p.length === words.length;
+        if (same) for (let i = 0; i < words.length; ++i) if (words[i] !== p[i]) { same = false; break; }
+        if (!same) { s.previous = words; s.frames.push([(performance.now() - s.t0) / 1000, canvas.width, canvas.height, data]); }
+      }, 1);
+      window.vexalSampler = s;
+    })()"""
+
+    STOP_JS = """(() => {
+      const s = window.vexalSampler; clearInterval(s.timer);
+      const out = s.frames.map(([t, w, h, d]) => { const rgb = new Uint8Array(w * h * 3);
+        for (let i = 0, j = 0; i < d.length; i += 4) { rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; }
+        let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
+        return [t, w, h, btoa(text)]; });
+      const result = { grabs: s.grabs, frames: out }; delete window.vexalSampler; return result;
+    })()"""
+
+    def __init__(self, session):
+        self.session = session
+        self.grabs = 0
+
+    def start(self):
+        self.session.page.evaluate(self.START_JS)
+        return self
+
+    def stop(self):
+        result = self.session.page.evaluate(self.STOP_JS, timeout=120)
+        self.grabs = result["grabs"]
+        return [(t, harness.Image(w, h, base64.b64decode(data))) for t, w, h, data in result["frames"]]
