@@ -137,6 +137,7 @@ class Page:
         self.browser, self.target, self.session = browser, target, session
         self.requests = []
         self.console = []
+        self.dialogs = []  # what confirm() and alert() asked; each is accepted
         browser.listeners.append(self._event)
         for domain in ("Page", "Runtime", "Network"):
             self.send(f"{domain}.enable")
@@ -150,6 +151,11 @@ class Page:
         elif method == "Runtime.consoleAPICalled":
             self.console.append((params.get("type"), " ".join(str(a.get("value", a.get("description", "")))
                                                                for a in params.get("args", []))))
+        elif method == "Page.javascriptDialogOpening":
+            self.dialogs.append(params.get("message"))
+            # Answered from another thread: this one reads the answer.
+            threading.Thread(target=self.send, args=("Page.handleJavaScriptDialog", {"accept": True}),
+                             daemon=True).start()
         elif method == "Runtime.exceptionThrown":
             details = params.get("exceptionDetails", {})
             self.console.append(("exception", details.get("exception", {}).get("description") or details.get("text")))
@@ -243,6 +249,11 @@ class Page:
         self.send("Input.dispatchKeyEvent", down)
         self.send("Input.dispatchKeyEvent", {"type": "keyUp", "key": key, "code": code,
                                              "windowsVirtualKeyCode": vk, "modifiers": modifiers})
+
+    def set_file_input(self, selector, path):
+        root = self.send("DOM.getDocument")["root"]["nodeId"]
+        node = self.send("DOM.querySelector", {"nodeId": root, "selector": selector})["nodeId"]
+        self.send("DOM.setFileInputFiles", {"nodeId": node, "files": [path]})
 
     def type_text(self, text):
         self.send("Input.insertText", {"text": text})

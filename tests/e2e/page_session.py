@@ -121,13 +121,15 @@ class PageSession:
             self.page.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.injected})
         self.injected = self.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": script})["identifier"]
 
-    def launch(self, exe, folder, storage="files"):
+    def launch(self, exe, folder, storage="files", raw=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
-        that refuses storage (as a private window or a policy does); "full" one whose storage is full."""
+        that refuses storage (as a private window or a policy does); "full" one whose storage is full.
+        raw ({name: text}) stores texts as they are, also ones that hold no bytes."""
         files = {}
         for name in sorted(os.listdir(folder)):
             with open(os.path.join(folder, name), "rb") as f:
                 files[name] = f.read().decode("latin-1")
+        files.update(raw or {})
         setup = [f"localStorage.clear();",
                  f"for (const [k, v] of Object.entries({json.dumps(files)})) localStorage.setItem({json.dumps(STORE_PREFIX)} + k, v);"]
         if storage == "full":
