@@ -379,6 +379,10 @@ class WineSession:
     def settle(self, seconds=0.4):
         time.sleep(seconds)
 
+    def wait_turn_over(self, timeout=10):
+        """Under Wine a turn's end cannot be seen from outside but by its pictures: the
+        callers' own waits cover it."""
+
     def sampler(self, rect):
         """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler)."""
         from screen_sampler import ScreenSampler

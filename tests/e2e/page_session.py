@@ -150,6 +150,12 @@ class PageSession:
         self.screen_size = (width, height)
         return PageProcess(self, folder)
 
+    def wait_turn_over(self, timeout=10):
+        """Waits until no call of the program is in an animation's pause. The page's timers
+        run late while the browser takes screenshots, so a turn can outlast the waits that
+        suit the Windows build; what the turn showed is still checked as it was."""
+        self.page.wait_for("!vexalPage.calls().some((c) => c.wait === 'pause')", timeout=timeout)
+
     def storage(self):
         """The page's stored files: {name: bytes}."""
         entries = self.page.evaluate(f"""(() => {{ const out = {{}};

@@ -291,6 +291,7 @@ class Player:
         self.moves += 1
         label = f"move{self.tally.moves:03d}"
 
+        self.session.wait_turn_over()
         if not selected:
             self.game.click_cell(*source)
         self.game.click_cell(*target, pause=0)
