@@ -34,12 +34,17 @@ add_custom_command(OUTPUT ${VEXAL_WASM}
 file(GLOB VEXAL_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/web/*)
 file(GLOB VEXAL_PAGE_TOOL CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/web-page/*.py)
 set(VEXAL_PAGE ${CMAKE_BINARY_DIR}/vexal.html)
-add_custom_command(OUTPUT ${VEXAL_PAGE}
+# build/web/app: the same page as index.html with what installs it and keeps
+# it offline; scripts/package ships it as dist/web.
+set(VEXAL_APP ${CMAKE_BINARY_DIR}/app)
+set(VEXAL_APP_FILES index.html manifest.webmanifest service-worker.js icon-192.png icon-512.png)
+list(TRANSFORM VEXAL_APP_FILES PREPEND ${VEXAL_APP}/)
+add_custom_command(OUTPUT ${VEXAL_PAGE} ${VEXAL_APP_FILES}
   COMMAND ${VEXAL_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tools/web-page/make_page.py
-          --source ${CMAKE_SOURCE_DIR} --wasm ${VEXAL_WASM} --out ${VEXAL_PAGE}
+          --source ${CMAKE_SOURCE_DIR} --wasm ${VEXAL_WASM} --out ${VEXAL_PAGE} --app ${VEXAL_APP}
   DEPENDS ${VEXAL_WASM} ${VEXAL_PAGE_FILES} ${VEXAL_PAGE_TOOL}
           ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/vexal.rc
           ${CMAKE_SOURCE_DIR}/res/vexal.ico ${CMAKE_SOURCE_DIR}/res/about_logo.bmp
           ${CMAKE_SOURCE_DIR}/res/about_mask.bmp ${CMAKE_SOURCE_DIR}/res/system-font.txt
-  COMMENT "Writing the page vexal.html")
-add_custom_target(vexal_page ALL DEPENDS ${VEXAL_PAGE})
+  COMMENT "Writing the page vexal.html and the installable copy app/")
+add_custom_target(vexal_page ALL DEPENDS ${VEXAL_PAGE} ${VEXAL_APP_FILES})

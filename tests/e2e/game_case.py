@@ -247,16 +247,20 @@ class GameCase(unittest.TestCase):
         self.assertGreater(sampler.grabs / seconds, 100, "sampled at least every 10 ms")
         return Frames(game, samples)
 
-    def player(self, game, seed, table=DEFAULT_TABLE, **options):
-        """The player bot (player_bot.Player) for game, whose high-score table is table.
-
-        The score boxes' digits are learnt on first use, from two short runs."""
+    def learn_readers(self):
+        """The bot's readers: the score boxes' digits, learnt on first use from two short runs
+        of the game of their own, and the race."""
         import player_bot
         cls = type(self)
         if cls.digits is None:
             cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
             cls.race = score_reader.Race(cls.sheet)
-        return player_bot.Player(game, cls.digits, cls.race, seed, table, **options)
+
+    def player(self, game, seed, table=DEFAULT_TABLE, **options):
+        """The player bot (player_bot.Player) for game, whose high-score table is table."""
+        import player_bot
+        self.learn_readers()
+        return player_bot.Player(game, self.digits, self.race, seed, table, **options)
 
     def check_about_box(self):
         """Waits for the about box and checks its logo: drawn at (10, 32), the dialog face around it."""

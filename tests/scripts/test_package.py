@@ -1,11 +1,14 @@
 """The releases that scripts/package writes: each zip holds exactly its
 build's Vexal.exe and a README for players; the Debian package holds what a
-player installs, where and how Debian expects it; a second run gives the same
-bytes; bad arguments get a clear answer."""
+player installs, where and how Debian expects it; the page is the build's own,
+one file, and its zip the folder to serve, whose worker keeps every file; a
+second run gives the same bytes; bad arguments get a clear answer."""
 
 import gzip
 import hashlib
+import json
 import os
+import re
 import struct
 import subprocess
 import tempfile
@@ -37,7 +40,9 @@ EPOCH = int(changelog("Timestamp"))
 def artefacts(folder):
     return {"win32": os.path.join(folder, f"Vexal-{VERSION}-win32.zip"),
             "win64": os.path.join(folder, f"Vexal-{VERSION}-win64.zip"),
-            "deb": os.path.join(folder, f"vexal_{DEB_VERSION}_all.deb")}
+            "deb": os.path.join(folder, f"vexal_{DEB_VERSION}_all.deb"),
+            "web-html": os.path.join(folder, f"Vexal-{VERSION}-web.html"),
+            "web-zip": os.path.join(folder, f"Vexal-{VERSION}-web.zip")}
 
 
 def package_dir():
@@ -53,6 +58,13 @@ def built_exe(arch):
         raise AssertionError(f"VEXAL_EXE_{arch.upper()}={path!r} names no built exe")
     with open(path, "rb") as f:
         return f.read()
+
+
+def web_build():
+    folder = os.environ.get("VEXAL_WEB_BUILD_DIR", "")
+    if not os.path.isfile(os.path.join(folder, "vexal.html")):
+        raise AssertionError(f"VEXAL_WEB_BUILD_DIR={folder!r} names no build of the page")
+    return folder
 
 
 def pe_machine(exe):
@@ -74,6 +86,18 @@ def rgba(path):
     return w, h, bytes(data)
 
 
+def first_unscaled_pixel(pixels, size, icon):
+    """None when the size x size picture is the 32 x 32 icon's pixels as whole k x k blocks, pixel for
+    pixel; else the first (x, y) that is not."""
+    k = size // 32
+    for y in range(0, size, k):
+        for x in range(0, size, k):
+            i, j = 4 * (y * size + x), 4 * ((y // k) * 32 + x // k)
+            if pixels[i:i + 4] != icon[j:j + 4]:
+                return x, y
+    return None
+
+
 class ZipTest(unittest.TestCase):
 
     def test_each_zip_holds_its_build_and_a_readme(self):
@@ -90,7 +114,9 @@ class ZipTest(unittest.TestCase):
                 self.assertNotIn("@", readme, "every placeholder is filled in")
                 self.assertEqual(readme.count("\n"), readme.count("\r\n"), "CR LF line ends, for Notepad")
                 self.assertTrue(readme.startswith(f"Vexal {VERSION} for Windows, {label}"), readme[:60])
-                for fact in ("F4", "F3", "F5", "F1", "Alt+x", "vexalrec.res", "without 32-bit support"):
+                for fact in ("F4", "F3", "F5", "F1", "Alt+x", "vexalrec.res", "without 32-bit support",
+                             f"Vexal-{VERSION}-web.html", f"Vexal-{VERSION}-web.zip", "Export vexalrec.res",
+                             "Import vexalrec.res"):
                     self.assertIn(fact, readme)
 
     def test_the_exe_says_the_version_the_releases_are_named_for(self):
@@ -198,15 +224,8 @@ class DebTest(unittest.TestCase):
                 w, h, pixels = rgba(png)
                 self.assertEqual((w, h), (size, size))
                 self.assertGreater(pixels.count(b"\0\0\0\0"), 0, "the icon's mask stays transparent")
-                if size % 32:
-                    continue
-                # Whole multiples of the game's 32 x 32 icon, pixel for pixel.
-                k = size // 32
-                for y in range(0, size, k):
-                    for x in range(0, size, k):
-                        i, j = 4 * (y * size + x), 4 * ((y // k) * 32 + x // k)
-                        if pixels[i:i + 4] != icon[j:j + 4]:
-                            self.fail(f"pixel ({x}, {y}) of {png} is not the icon's ({x // k}, {y // k})")
+                if size % 32 == 0:
+                    self.assertIsNone(first_unscaled_pixel(pixels, size, icon), png)
 
     def test_compressed_docs_carry_no_name_or_time(self):
         for parts, first in ((("usr", "share", "man", "man6", "vexal.6.gz"), ".TH VEXAL 6"),
@@ -216,6 +235,68 @@ class DebTest(unittest.TestCase):
                 flags, mtime = raw[3], struct.unpack_from("<I", raw, 4)[0]
                 self.assertEqual((flags & 0x08, mtime), (0, 0), "gzip -n")
                 self.assertTrue(gzip.decompress(raw).decode("utf-8").startswith(first))
+
+
+class WebTest(unittest.TestCase):
+    PAGE_BUDGET = 256 * 1024
+
+    def test_the_page_is_the_builds_own_single_file(self):
+        with open(artefacts(package_dir())["web-html"], "rb") as f:
+            page = f.read()
+        with open(os.path.join(web_build(), "vexal.html"), "rb") as f:
+            self.assertTrue(page == f.read(), "the build's page")
+        self.assertLess(len(page), self.PAGE_BUDGET, "within the page's budget")
+        text = page.decode("utf-8")
+        self.assertIn(f"Vexal {VERSION}", text)
+        # From file:// a manifest or a worker would be asked for over the network.
+        for absent in ('rel="manifest"', "serviceWorker"):
+            self.assertNotIn(absent, text)
+
+    def test_the_zip_holds_the_folder_to_serve_and_its_worker_keeps_every_file(self):
+        top = f"Vexal-{VERSION}-web/"
+        app = os.path.join(web_build(), "app")
+        shipped = os.path.join(package_dir(), "web")
+        with zipfile.ZipFile(artefacts(package_dir())["web-zip"]) as z:
+            self.assertIsNone(z.testzip())
+            self.assertEqual(z.namelist(), [top + name for name in sorted(os.listdir(app))])
+            self.assertEqual(sorted(os.listdir(shipped)), sorted(os.listdir(app)), "dist's web/ is the same folder")
+            files = {}
+            for info in z.infolist():
+                name = info.filename[len(top):]
+                files[name] = z.read(info)
+                self.assertEqual(info.date_time, time.gmtime(EPOCH)[:6], name)
+                self.assertEqual(info.external_attr >> 16, 0o100644, name)
+                for folder in (app, shipped):
+                    with open(os.path.join(folder, name), "rb") as f:
+                        self.assertTrue(files[name] == f.read(), f"{name} is {folder}'s")
+
+        index = files["index.html"].decode("utf-8")
+        with open(artefacts(package_dir())["web-html"], encoding="utf-8") as f:
+            single = f.read()
+        self.assertEqual(len(re.findall(r"<script>", index)), len(re.findall(r"<script>", single)) + 1,
+                         "the page and the worker's registration")
+        self.assertIn('<link rel="manifest" href="manifest.webmanifest">', index)
+        manifest = json.loads(files["manifest.webmanifest"])
+        self.assertEqual((manifest["display"], manifest["start_url"]), ("standalone", "./"))
+        self.assertRegex(manifest["theme_color"], r"^#[0-9a-f]{6}$")
+        self.assertIn(f'content="{manifest["theme_color"]}"', index, "the page has the manifest's colour")
+        _, _, icon = rgba(os.path.join(ROOT, "res", "vexal.ico"))
+        sizes = []
+        for entry in manifest["icons"]:
+            with self.subTest(entry["src"]), tempfile.TemporaryDirectory() as work:
+                png = os.path.join(work, "icon.png")
+                with open(png, "wb") as f:
+                    f.write(files[entry["src"]])
+                w, h, pixels = rgba(png)
+                self.assertEqual(f"{w}x{h}", entry["sizes"])
+                self.assertIsNone(first_unscaled_pixel(pixels, w, icon), entry["src"])
+                sizes.append(w)
+        self.assertTrue({192, 512} <= set(sizes), sizes)
+
+        worker = files["service-worker.js"].decode("utf-8")
+        kept = json.loads(re.search(r"const FILES = (\[.*?\]);", worker).group(1))
+        self.assertEqual(sorted(kept), sorted(["./"] + [n for n in files if n != "service-worker.js"]),
+                         "the worker keeps every other file, and the folder's own address")
 
 
 class ReproducibleTest(unittest.TestCase):
@@ -239,9 +320,10 @@ class ReproducibleTest(unittest.TestCase):
             later = EPOCH + 86400 * 400 + 7
             moved = self.package(os.path.join(work, "moved"), later)
             t = time.gmtime(later)
-            with zipfile.ZipFile(moved["win32"]) as z:
-                # A zip keeps seconds in steps of two.
-                self.assertEqual({i.date_time for i in z.infolist()}, {t[:5] + (t.tm_sec - t.tm_sec % 2,)})
+            for kind in ("win32", "web-zip"):
+                with self.subTest(kind), zipfile.ZipFile(moved[kind]) as z:
+                    # A zip keeps seconds in steps of two.
+                    self.assertEqual({i.date_time for i in z.infolist()}, {t[:5] + (t.tm_sec - t.tm_sec % 2,)})
             listing = run(["dpkg-deb", "-c", moved["deb"]]).stdout.decode()
             self.assertIn(time.strftime("%Y-%m-%d %H:%M", time.gmtime(later)), listing.splitlines()[0])
 
@@ -253,10 +335,15 @@ class BadArgumentsTest(unittest.TestCase):
             readme = os.path.join(PACKAGING, "README.txt")
             nothing = os.path.join(work, "none.exe")
             zip_py = ["python3", os.path.join(PACKAGING, "zip.py")]
+            web_zip = ["python3", os.path.join(PACKAGING, "web_zip.py")]
             for label, cmd, code, said in (
                     ("zip: too few", zip_py + ["out.zip"], 2, "zip.py OUT.zip"),
                     ("zip: time", zip_py + ["o.zip", readme, readme, "5.2", "x", "soon"], 2, "'soon'"),
                     ("zip: no exe", zip_py + ["o.zip", nothing, readme, "5.2", "x", "0"], 1, nothing),
+                    ("web zip: too few", web_zip + ["out.zip"], 2, "web_zip.py OUT.zip"),
+                    ("web zip: time", web_zip + ["o.zip", PACKAGING, "top", "soon"], 2, "'soon'"),
+                    ("web zip: no folder", web_zip + ["o.zip", nothing, "top", "0"], 1, nothing),
+                    ("web zip: not only files", web_zip + ["o.zip", ROOT, "top", "0"], 1, ROOT),
                     ("deb: no exe", [os.path.join(PACKAGING, "deb.sh"), "o.deb", nothing, nothing], 1, nothing),
                     ("deb: usage", [os.path.join(PACKAGING, "deb.sh")], 2, "usage"),
                     ("package: unknown", [os.path.join(ROOT, "scripts", "package"), "--fast"], 2, "'--fast'"),

@@ -14,7 +14,9 @@ FACE_NAME = "WenQuanYi Micro Hei"
 
 def face():
     try:
-        fonts = TTCollection(FONT_FILE).fonts
+        # The font's own time stays in its head table: a saved font would otherwise take the
+        # time of the build, and no two builds of the page would be the same.
+        fonts = TTCollection(FONT_FILE, recalcTimestamp=False).fonts
     except OSError as error:
         raise SystemExit(f"font_subset: {FONT_FILE} cannot be read ({error}); run scripts/setup, "
                          "which installs fonts-wqy-microhei") from error
@@ -30,7 +32,7 @@ def subset(text):
     buffer = io.BytesIO()
     font.save(buffer)
     buffer.seek(0)
-    font = TTFont(buffer)
+    font = TTFont(buffer, recalcTimestamp=False)
     wanted = {c for c in text if ord(c) > 0x7E and not c.isspace() or ord(c) == 0x3000}
     wanted |= {chr(c) for c in range(0x20, 0x7F)}
     options = ft_subset.Options()

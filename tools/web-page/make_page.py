@@ -2,19 +2,24 @@
 """Writes build/web/vexal.html: the page's HTML with its CSS, its JavaScript,
 the program (WebAssembly, gzip), the dialog templates, menu and accelerators
 read from the resource scripts, the about logo's bitmaps, the icon and a
-subset of the font, all inside the one file. The same inputs give the same
-bytes."""
+subset of the font, all inside the one file. With --app, also the
+installable copy of the same page: a folder with index.html, the web app
+manifest, its icons and a service worker that keeps them for play offline.
+The same inputs give the same bytes."""
 
 import argparse
 import base64
 import gzip
+import hashlib
 import io
 import json
 import os
 import re
+import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import app_icon  # noqa: E402
 import font_subset  # noqa: E402
 import resource_script  # noqa: E402
 
@@ -78,6 +83,7 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--wasm", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--app", help="the folder of the installable copy, written afresh")
     args = parser.parse_args()
     src, web, res = args.source, os.path.join(args.source, "src", "web"), os.path.join(args.source, "res")
 
@@ -112,15 +118,65 @@ def main():
         "okText": OK_TEXT,
         "version": version(src),
     }
-    page = (html.replace("@STYLE@", css.rstrip("\n"))
-            .replace("@ICON@", resources["icon"])
-            .replace("@VERSION@", resources["version"])
-            .replace("@SCRIPT@", scripts.rstrip("\n"))
-            .replace("@RESOURCES@", json.dumps(resources, ensure_ascii=False, sort_keys=True, separators=(",", ":"))))
-    tmp = args.out + ".tmp"
-    with open(tmp, "w", encoding="utf-8", newline="\n") as f:
-        f.write(page)
-    os.replace(tmp, args.out)
+    def page(app_head="", app_script=""):
+        return (html.replace("@APP_HEAD@\n", app_head).replace("@APP_SCRIPT@\n", app_script)
+                .replace("@STYLE@", css.rstrip("\n"))
+                .replace("@ICON@", resources["icon"])
+                .replace("@VERSION@", resources["version"])
+                .replace("@SCRIPT@", scripts.rstrip("\n"))
+                .replace("@RESOURCES@", json.dumps(resources, ensure_ascii=False, sort_keys=True,
+                                                   separators=(",", ":"))))
+
+    write_file(args.out, page().encode("utf-8"))
+    if args.app:
+        icon = open(os.path.join(res, icons[names["IDI_VEXAL"]]), "rb").read()
+        write_app(args.app, web, page, icon, resources["version"])
+
+
+def write_file(path, data):
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+
+
+def app_files(web, page, icon, release):
+    """{name: bytes} of the installable copy; page(head, script) is the page with those added."""
+    manifest_text = open(os.path.join(web, "manifest.webmanifest"), encoding="utf-8").read()
+    manifest = json.loads(manifest_text)
+    files = {"manifest.webmanifest": manifest_text.encode("utf-8")}
+    for entry in manifest["icons"]:
+        width, height = (int(n) for n in entry["sizes"].split("x"))
+        if width != height:
+            raise SystemExit(f"make_page: the manifest's icon {entry['src']} is not square")
+        files[entry["src"]] = app_icon.icon_png(icon, width)
+    # The first icon also for the home screens that read no manifest.
+    head = (f'<link rel="manifest" href="manifest.webmanifest">\n'
+            f'<meta name="theme-color" content="{manifest["theme_color"]}">\n'
+            f'<link rel="apple-touch-icon" href="{manifest["icons"][0]["src"]}">\n')
+    script = "<script>\n" + open(os.path.join(web, "app.js"), encoding="utf-8").read() + "</script>\n"
+    files["index.html"] = page(head, script).encode("utf-8")
+    digest = hashlib.sha256()
+    for name in sorted(files):
+        digest.update(name.encode() + b"\0" + files[name])
+    worker = open(os.path.join(web, "service-worker.js"), encoding="utf-8").read()
+    # "./" is how the folder itself is asked for, as a served copy's address usually is.
+    files["service-worker.js"] = (worker.replace("@RELEASE@", f"{release}-{digest.hexdigest()[:16]}")
+                                  .replace("@FILES@", json.dumps(["./"] + sorted(files))).encode("utf-8"))
+    return files
+
+
+def write_app(folder, web, page, icon, release):
+    """Writes the folder afresh, so that no file of an earlier build stays in it."""
+    files = app_files(web, page, icon, release)
+    tmp = folder.rstrip("/") + ".tmp"
+    shutil.rmtree(tmp, ignore_errors=True)
+    os.makedirs(tmp)
+    for name, data in files.items():
+        with open(os.path.join(tmp, name), "wb") as f:
+            f.write(data)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.replace(tmp, folder)
 
 
 if __name__ == "__main__":
