@@ -12,13 +12,8 @@ class PageCase(game_case.GameCase):
     def start_game(self, label, files=None, storage="files", raw=None):
         """As GameCase.start_game; storage "blocked" or "full" gives the page such a browser, raw
         ({name: text}) stores texts as they are (page_session.PageSession.launch)."""
-        cls = type(self)
-        if cls.digits is None:
-            # Learnt before the game: learning loads the page for games of its own.
-            import player_bot
-            import score_reader
-            cls.digits, cls.player_field = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
-            cls.race = score_reader.Race(cls.sheet)
+        # Learnt before the game: learning loads the page for games of its own.
+        self.learn_readers()
         if storage == "files" and not raw:
             return super().start_game(label, files)
         import os

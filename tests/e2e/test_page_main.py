@@ -40,8 +40,8 @@ class PageMainWindowTest(PageCase):
         MainWindow.MainWindowTest.test_alt_upper_x_does_nothing_and_alt_lower_x_exits_with_zero
 
     def test_start_shows_a_new_game_and_asks_the_network_nothing(self):
-        digits, _ = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
         game = self.start_game("start")
+        digits = self.digits
         sw, sh = self.session.screen_size
         self.assertEqual(game.outer, ((sw - 620) // 2, (sh - 420) // 2, 620, 420), "centred at the Windows size")
         self.assertEqual(game.client[2:], (612, 374), "the client area within the classic frame")

@@ -147,8 +147,6 @@ class PageStorageTest(PageCase):
         self.assertEqual(self.session.storage().get("vexalrec.res"), start, "the stored table is as it was")
 
     def test_the_table_goes_out_to_a_file_and_comes_back_from_one(self):
-        # Learnt first: learning plays a game of its own in the page.
-        digits, _ = player_bot.learn_digits(self.session, self.exe, self.PLAYER)
         start = table_bytes([("Alpha", 900), ("Beta", 800)] + [("- Empty -", 0)] * 8)
         game = self.start_game("export", {"vexalrec.res": start})
         downloads = tempfile.mkdtemp(dir=self.session.games_root)
@@ -187,7 +185,7 @@ class PageStorageTest(PageCase):
         self.session.wait_for_window("Vexal5.2")
         game.locate()
         image, _ = game.stable_board("imported-again")
-        self.assertEqual(digits.read(game.best_box(image)), 4321, "the imported record is the one to beat")
+        self.assertEqual(self.digits.read(game.best_box(image)), 4321, "the imported record is the one to beat")
 
     def test_two_tabs_one_after_the_other_keep_both_entries(self):
         first, _, _ = self.scored_game("first-tab")
