@@ -207,8 +207,9 @@ async function startPage() {
   document.addEventListener("pointerdown", (event) => {
     if (!event.target.closest(".menubar")) closeMenus();
   });
+  // A long press on a touch screen would open the browser's menu over the game.
   document.addEventListener("contextmenu", (event) => {
-    if (desk().contains(event.target)) event.preventDefault();
+    if (desk().contains(event.target) || document.getElementById("bar").contains(event.target)) event.preventDefault();
   });
   computeLayout();
   watchScreen();

@@ -4,10 +4,18 @@ screenshot, launch a game in a folder), so that the readers, the player bot
 and GameCase work on both. The page's windows are read from its DOM, as the
 probe reads them from Win32; pictures are screenshots of the page, whose
 canvas pixels come through exactly; a game's folder becomes the page's
-storage before it starts and is written back from it."""
+storage before it starts and is written back from it.
+
+On a phone or tablet (device: its pixel ratio, mobile and touch) the page
+scales its desk, and every place the session takes or gives is in the desk's
+client pixels all the same: rectangles are divided by the scale, clicks
+become taps at the client pixel's centre, and a screenshot is the screen
+sampled at client pixels with each canvas read from its own backing store,
+one device pixel per client pixel, so that the sheet's pictures read exactly."""
 
 import base64
 import json
+import math
 import os
 import shutil
 import subprocess
@@ -18,6 +26,7 @@ import browser
 import harness
 
 VIEWPORT = (1024, 768)
+DESKTOP = {"scale": 1, "mobile": False, "touch": False}
 STORE_PREFIX = "vexal/"
 
 
@@ -75,8 +84,10 @@ class PageProcess:
 class PageSession:
     """One browser for a test module; every launch loads the page afresh."""
 
-    def __init__(self, name, build, window_manager=None, viewport=VIEWPORT):
+    def __init__(self, name, build, window_manager=None, viewport=VIEWPORT, device=None):
         self.name, self.build, self.viewport = name, build, viewport
+        self.device = dict(DESKTOP, **(device or {}))
+        self.layout = {"k": 1, "device": 1}
         work = harness.env_path("VEXAL_E2E_WORK")
         self.artifacts = os.path.join(harness.env_path("VEXAL_E2E_ARTIFACTS"), name)
         os.makedirs(self.artifacts, exist_ok=True)
@@ -99,8 +110,31 @@ class PageSession:
     def start(self):
         self.browser = browser.Browser(*self.viewport)
         self.page = self.browser.page()
-        self.page.send("Emulation.setDeviceMetricsOverride", {"width": self.viewport[0], "height": self.viewport[1],
-                                                              "deviceScaleFactor": 1, "mobile": False})
+        self.set_viewport(*self.viewport)
+        if self.device["touch"]:
+            self.page.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+    def set_viewport(self, width, height, scale=None):
+        """The page's size in CSS pixels, as a phone turned on its side changes it; scale, the
+        device pixel ratio, another screen's."""
+        self.viewport = (width, height)
+        self.device["scale"] = scale or self.device["scale"]
+        metrics = {"width": width, "height": height, "deviceScaleFactor": self.device["scale"],
+                   "mobile": self.device["mobile"]}
+        if self.device["mobile"]:
+            metrics["screenOrientation"] = ({"type": "portraitPrimary", "angle": 0} if height >= width
+                                            else {"type": "landscapePrimary", "angle": 90})
+        self.page.send("Emulation.setDeviceMetricsOverride", metrics)
+        if self.page.evaluate("!!window.vexalPage"):
+            self.page.wait_for(f"innerWidth === {width} && innerHeight === {height}")
+            self.settle(0.5)
+            self.read_layout()
+
+    def read_layout(self):
+        """The page's scale (vexalPage.layout) and its desk's size, in client pixels."""
+        self.layout = self.page.evaluate("window.vexalPage.layout()")
+        self.screen_size = tuple(self.page.evaluate("[window.vexalPage.screen.width, window.vexalPage.screen.height]"))
+        return self.layout
 
     def stop(self):
         if self.browser:
@@ -146,8 +180,7 @@ class PageSession:
         # The storage is set once: later loads of the page (a reload) find it as it was left.
         self.before_load("")
         self.page.wait_for("window.vexalPage && window.vexalPage.facts.started > 0", timeout=20)
-        width, height = self.page.evaluate("[window.vexalPage.screen.width, window.vexalPage.screen.height]")
-        self.screen_size = (width, height)
+        self.read_layout()
         return PageProcess(self, folder)
 
     def wait_turn_over(self, timeout=10):
@@ -177,8 +210,7 @@ class PageSession:
     # ---- window facts --------------------------------------------------------------------
 
     WINDOWS_JS = """(() => {
-      const box = (e) => { const r = e.getBoundingClientRect();
-        return [Math.round(r.left), Math.round(r.top), Math.round(r.width), Math.round(r.height)]; };
+      const box = (e) => { const r = e.getBoundingClientRect(); return [r.left, r.top, r.width, r.height]; };
       return [...document.querySelectorAll('#desk > .window')]
         .filter((w) => getComputedStyle(w).visibility !== 'hidden' && w.isConnected)
         .map((w) => { const client = w.querySelector(':scope > .client');
@@ -189,7 +221,22 @@ class PageSession:
     })()"""
 
     def page_windows(self):
-        return self.page.evaluate(self.WINDOWS_JS) or []
+        windows = self.page.evaluate(self.WINDOWS_JS) or []
+        for w in windows:
+            w["outer"], w["client"] = self.desk_box(w["outer"]), self.desk_box(w["client"])
+            for c in w["children"]:
+                c["rect"] = self.desk_box(c["rect"])
+        return windows
+
+    def desk_box(self, box):
+        """A CSS pixel rectangle of the page in the desk's client pixels."""
+        k = self.layout["k"]
+        return [math.floor(v / k + 0.5) for v in box]
+
+    def css_point(self, x, y):
+        """Where client pixel (x, y) of the desk is on the page: its centre, once the desk is scaled."""
+        k = self.layout["k"]
+        return (x, y) if k == 1 else ((x + 0.5) * k, (y + 0.5) * k)
 
     def windows(self):
         return [(w["title"], w["cls"], *w["outer"]) for w in self.page_windows()]
@@ -250,23 +297,28 @@ class PageSession:
 
     def move_pointer(self, x, y):
         self.pointer = (x, y)
-        self.page.mouse("mouseMoved", x, y, button="none", buttons=0)
+        if not self.device["touch"]:
+            self.page.mouse("mouseMoved", *self.css_point(x, y), button="none", buttons=0)
 
     def click(self, x, y, pause=0.15):
+        """A click, or on a touch screen a tap."""
         self.move_pointer(x, y)
-        self.page.mouse("mousePressed", x, y)
-        self.page.mouse("mouseReleased", x, y)
+        if self.device["touch"]:
+            self.page.touch(*self.css_point(x, y))
+        else:
+            self.page.mouse("mousePressed", *self.css_point(x, y))
+            self.page.mouse("mouseReleased", *self.css_point(x, y))
         time.sleep(pause)
 
     def drag(self, x0, y0, x1, y1):
         self.move_pointer(x0, y0)
-        self.page.mouse("mousePressed", x0, y0)
+        self.page.mouse("mousePressed", *self.css_point(x0, y0))
         steps = 8
         for i in range(1, steps + 1):
             x, y = x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps
-            self.page.mouse("mouseMoved", x, y)
+            self.page.mouse("mouseMoved", *self.css_point(x, y))
             time.sleep(0.03)
-        self.page.mouse("mouseReleased", x1, y1)
+        self.page.mouse("mouseReleased", *self.css_point(x1, y1))
         self.pointer = (x1, y1)
         time.sleep(0.3)
 
@@ -287,15 +339,38 @@ class PageSession:
         elif command == "click":
             self.click(*self.pointer, pause=0)
         elif command == "mousedown":
-            self.page.mouse("mousePressed", *self.pointer)
+            self.page.mouse("mousePressed", *self.css_point(*self.pointer))
         elif command == "mouseup":
-            self.page.mouse("mouseReleased", *self.pointer)
+            self.page.mouse("mouseReleased", *self.css_point(*self.pointer))
         elif command == "key":
             self.key(*[a for a in args if not a.startswith("--") and not a.isdigit()], pause=0)
         else:
             raise NotImplementedError(f"xdotool {command} has no counterpart in the page")
 
     # ---- pictures --------------------------------------------------------------------------------
+
+    # Every window's canvases, one pixel per client pixel, each pixel the device pixel that covers the
+    # client pixel's centre; windows bottom first, and what lies over each: the windows above it,
+    # open menus, notices.
+    SURFACES_JS = """(() => {
+      const k = window.vexalPage.layout().k;
+      const box = (e) => { const r = e.getBoundingClientRect(); return [r.left / k, r.top / k, r.width / k, r.height / k]; };
+      const read = (c) => { const w = Math.round(parseFloat(c.style.width)), h = Math.round(parseFloat(c.style.height));
+        const sx = c.width / w, sy = c.height / h, rgb = new Uint8Array(w * h * 3);
+        const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        for (let y = 0, j = 0; y < h; ++y) { const row = Math.min(c.height - 1, Math.floor((y + 0.5) * sy)) * c.width;
+          for (let x = 0; x < w; ++x) { const o = (row + Math.min(c.width - 1, Math.floor((x + 0.5) * sx))) * 4;
+            rgb[j++] = d[o]; rgb[j++] = d[o + 1]; rgb[j++] = d[o + 2]; } }
+        let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
+        return { box: box(c), width: w, height: h, rgb: btoa(text) }; };
+      const windows = [...document.querySelectorAll('#desk > .window')]
+        .filter((w) => getComputedStyle(w).visibility !== 'hidden')
+        .sort((a, b) => Number(a.style.zIndex) - Number(b.style.zIndex))
+        .map((w) => ({ box: box(w), canvases: [...w.querySelectorAll('canvas.client, canvas.dialog-canvas')]
+          .filter((c) => c.width > 1).map(read) }));
+      const above = [...document.querySelectorAll('.menu-title.open .menu-popup, #notices .notice, #ended:not([hidden])')].map(box);
+      return { windows, above };
+    })()"""
 
     def screenshot(self, label):
         png = self.page.screenshot_png()
@@ -308,9 +383,34 @@ class PageSession:
             self.kept.append(path)
             while len(self.kept) > self.keep_last:
                 os.remove(self.kept.pop(0))
-        return png_image(png)
+        if self.layout["k"] * self.device["scale"] == 1:
+            return png_image(png)
+        return self.desk_picture(png)
+
+    def desk_picture(self, png):
+        """The screenshot in the desk's client pixels, the canvases as they hold them."""
+        width, height = self.screen_size
+        s = self.layout["k"] * self.device["scale"]
+        picture = png_image(png, ["-crop", f"{round(width * s)}x{round(height * s)}+0+0", "+repage",
+                                  "-sample", f"{width}x{height}!"])
+        data = bytearray(picture.data)
+        surfaces = self.page.evaluate(self.SURFACES_JS, timeout=60)
+        covers = [w["box"] for w in surfaces["windows"]] + surfaces["above"]
+        for index, w in enumerate(surfaces["windows"]):
+            over = [[math.floor(v + 0.5) for v in b] for b in covers[index + 1:]]
+            for c in w["canvases"]:
+                x0, y0 = (math.floor(v + 0.5) for v in c["box"][:2])
+                rgb = base64.b64decode(c["rgb"])
+                for y in range(max(0, -y0), min(c["height"], height - y0)):
+                    for left, right in visible_spans(x0, x0 + c["width"], y0 + y, over, width):
+                        i = 3 * (y * c["width"] + left - x0)
+                        o = 3 * ((y0 + y) * width + left)
+                        data[o:o + 3 * (right - left)] = rgb[i:i + 3 * (right - left)]
+        return harness.Image(width, height, bytes(data))
 
     def capture(self, x, y, w, h):
+        if self.layout["k"] * self.device["scale"] != 1:
+            return self.desk_picture(self.page.screenshot_png()).crop(x, y, w, h)
         data = self.page.send("Page.captureScreenshot", {"format": "png", "clip": {
             "x": x, "y": y, "width": w, "height": h, "scale": 1}})["data"]
         return png_image(base64.b64decode(data))
@@ -322,8 +422,18 @@ class PageSession:
         return PageSampler(self)
 
 
-def png_image(png):
-    out = harness.run(["convert", "png:-", "-depth", "8", "ppm:-"], input=png)
+def visible_spans(x0, x1, y, over, width):
+    """The parts of row y from x0 to x1 (within 0..width) that no rectangle of over covers."""
+    spans = [(max(0, x0), min(width, x1))]
+    for ox, oy, ow, oh in over:
+        if oy <= y < oy + oh:
+            spans = [part for left, right in spans
+                     for part in ((left, min(right, ox)), (max(left, ox + ow), right)) if part[0] < part[1]]
+    return [span for span in spans if span[0] < span[1]]
+
+
+def png_image(png, operations=()):
+    out = harness.run(["convert", "png:-", *operations, "-depth", "8", "ppm:-"], input=png)
     if out.returncode != 0:
         raise RuntimeError("convert failed: " + out.stderr.decode(errors="replace"))
     return harness.Image.from_ppm(out.stdout)
@@ -350,12 +460,17 @@ class PageSampler:
       window.vexalSampler = s;
     })()"""
 
+    # Each frame in client pixels: the device pixel at each client pixel's centre.
     STOP_JS = """(() => {
       const s = window.vexalSampler; clearInterval(s.timer);
-      const out = s.frames.map(([t, w, h, d]) => { const rgb = new Uint8Array(w * h * 3);
-        for (let i = 0, j = 0; i < d.length; i += 4) { rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; }
+      const canvas = document.querySelector('.window.main > canvas.client');
+      const cw = Math.round(parseFloat(canvas.style.width)), ch = Math.round(parseFloat(canvas.style.height));
+      const out = s.frames.map(([t, w, h, d]) => { const rgb = new Uint8Array(cw * ch * 3);
+        for (let y = 0, j = 0; y < ch; ++y) { const row = Math.min(h - 1, Math.floor((y + 0.5) * h / ch)) * w;
+          for (let x = 0; x < cw; ++x) { const i = (row + Math.min(w - 1, Math.floor((x + 0.5) * w / cw))) * 4;
+            rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; } }
         let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
-        return [t, w, h, btoa(text)]; });
+        return [t, cw, ch, btoa(text)]; });
       const result = { grabs: s.grabs, frames: out }; delete window.vexalSampler; return result;
     })()"""
 
