@@ -118,6 +118,11 @@ class Image:
     def to_ppm(self):
         return b"P6\n%d %d\n255\n" % (self.width, self.height) + self.data
 
+    def save_png(self, path):
+        out = run(["convert", "ppm:-", path], input=self.to_ppm())
+        if out.returncode != 0:
+            raise RuntimeError(f"convert could not write {path}: " + out.stderr.decode(errors="replace"))
+
 
 def run(cmd, timeout=30, **kw):
     if "input" not in kw:
@@ -361,7 +366,7 @@ class WineSession:
         image = Image.from_ppm(out.stdout)
         self.shot_number += 1
         path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
-        run(["convert", "ppm:-", path], input=image.to_ppm())
+        image.save_png(path)
         self.last_shot_path = path
         if self.keep_last:
             self.kept.append(path)

@@ -155,10 +155,12 @@ class PageSession:
             self.page.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.injected})
         self.injected = self.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": script})["identifier"]
 
-    def launch(self, exe, folder, storage="files", raw=None):
+    def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
         that refuses storage (as a private window or a policy does); "full" one whose storage is full.
-        raw ({name: text}) stores texts as they are, also ones that hold no bytes."""
+        raw ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
+        is what the page's clock reads the first time the program asks it (GetTickCount, which seeds
+        the opening deal), so that the page deals what a Windows game seeded so dealt."""
         files = {}
         for name in sorted(os.listdir(folder)):
             with open(os.path.join(folder, name), "rb") as f:
@@ -174,6 +176,10 @@ class PageSession:
         if storage == "blocked":
             script += """Object.defineProperty(window, "localStorage", { configurable: true,
               get() { throw new DOMException("The user denied permission to access the database.", "SecurityError"); } });"""
+        if ticks is not None:
+            # GetTickCount is floor(timeOrigin + now()); the half keeps the sum off the integer below.
+            script += f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
+              get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
         script += "})();"
         self.before_load(script)
         self.page.navigate(self.url)
