@@ -138,13 +138,26 @@ class PageParityTest(GameCase):
         game.locate()
         return game
 
+    def at_rest(self, game, label, tries=8):
+        """A screenshot whose client area is the same as the one taken before it: the board, the
+        race and the boxes all done; and that client area."""
+        image = game.shot(label)
+        client = image.crop(*game.client)
+        for _ in range(tries):
+            time.sleep(0.3)
+            again = game.shot(f"{label}-again")
+            if again.crop(*game.client).data == client.data:
+                return image, client
+            image, client = again, again.crop(*game.client)
+        self.fail(f"{label}: the client area did not come to rest ({game.session.last_shot_path})")
+
     def compare(self, label, windows, page):
         """Both games at rest in the same state, drawn the same but for their text; returns the board."""
         self.page.wait_turn_over()
         views = []
         for game, side in ((windows, "windows"), (page, "page")):
-            image, board = game.stable_board(f"{label}-{side}")
-            client = image.crop(*game.client)
+            image, client = self.at_rest(game, f"{label}-{side}")
+            board = game.board(image)
             origin = (game.origin[0] - game.client[0], game.origin[1] - game.client[1])
             client.save_png(os.path.join(self.session.artifacts, f"client-{label}-{side}.png"))
             views.append((client, board, game.preview(image), origin, game.session.last_shot_path))
