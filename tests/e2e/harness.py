@@ -17,6 +17,28 @@ import tempfile
 import time
 
 DESKTOP_SIZE = (1024, 768)
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+
+
+def shell_environment(work):
+    """What CTest gives the end-to-end tests, for a script run from the shell (soak.py,
+    tools/bench-page): the trees scripts/test builds, and work for prefixes and pictures."""
+    native = os.path.join(ROOT, "build", "native")
+    defaults = {
+        "VEXAL_E2E_WORK": work,
+        "VEXAL_E2E_ARTIFACTS": os.path.join(work, "artifacts"),
+        "VEXAL_SPRITES": os.path.join(ROOT, "res", "sprites.gif"),
+        "VEXAL_WINE_LIB": os.path.join(ROOT, "scripts", "lib", "wine-env.sh"),
+        "VEXAL_PAGE": os.path.join(ROOT, "build", "web", "vexal.html"),
+        "VEXAL_SIM": os.path.join(native, "tools", "vexal-sim", "vexal-sim"),
+    }
+    for arch in ("win32", "win64"):
+        defaults[f"VEXAL_EXE_{arch.upper()}"] = os.path.join(ROOT, "build", arch, "Vexal.exe")
+        defaults[f"VEXAL_PROBE_{arch.upper()}"] = os.path.join(native, "tests", "e2e", arch, "win_probe.exe")
+        defaults[f"VEXAL_MINIMAL_{arch.upper()}"] = os.path.join(native, "tests", "e2e", arch, "minimal_window.exe")
+    for name, value in defaults.items():
+        os.environ.setdefault(name, value)
+    os.makedirs(os.environ["VEXAL_E2E_WORK"], exist_ok=True)
 
 
 def env_path(name):
