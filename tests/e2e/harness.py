@@ -410,8 +410,10 @@ class WineSession:
         """Under Wine a turn's end cannot be seen from outside but by its pictures: the
         callers' own waits cover it."""
 
-    def sampler(self, rect):
-        """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler)."""
+    def sampler(self, rect, area=None):
+        """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler). area (what the
+        page's sampler restricts itself to) is left aside: the X server's copies take no time
+        from the program's process."""
         from screen_sampler import ScreenSampler
         return ScreenSampler(self.env["DISPLAY"], rect)
 

@@ -140,35 +140,63 @@ def travel_intervals(frames, board, source, target, steps):
     return [1000 * (seen[d + 1] - seen[d]) for d in sorted(seen) if d + 1 in seen]
 
 
-def pace(session, exe, pictures, moves):
-    """Intervals (ms) and sampling rate (grabs a second) of the longest moves of one game."""
+# The page's pauses as its own clock times them: each 50 ms timeout from the moment it is set to
+# the moment it fires.
+PAUSE_CLOCK_JS = """(() => { const plain = window.setTimeout; window.vexalPauses = [];
+  window.setTimeout = (f, ms, ...rest) => { const t0 = performance.now();
+    return plain(() => { if (ms === 50) vexalPauses.push(performance.now() - t0); f(...rest); }, ms); }; })();"""
+
+
+def pace(session, exe, pictures, moves, clocked=False):
+    """Intervals (ms) between cells seen, grabs a second, and with clocked (the page) the 50 ms
+    pauses of as many moves again played unsampled, on the page's clock."""
     import game_case
     import test_animation
+    from board_reader import FRAME
     from screen_sampler import Frames
     session.start()
     try:
+        if clocked:
+            session.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": PAUSE_CLOCK_JS})
         folder = session.new_game_folder("pacing")
         process = session.launch(exe, folder)
         session.wait_for_window(game_case.TITLE, timeout=30)
         time.sleep(0.8)
         game = game_case.Game(session, pictures, folder, process)
         game.locate()
-        intervals, rates = [], []
-        for _ in range(moves):
+        intervals, rates, pauses = [], [], []
+        for move in range(2 * moves if clocked else moves):
             session.wait_turn_over()
             _, board = game.stable_board("before")
             source, target, steps = test_animation.longest_move(board)
-            sampler = session.sampler(game.client).start()
+            settle = steps * CELL_MS / 1000 + 0.8
+            if move >= moves:
+                session.page.evaluate("vexalPauses.length = 0")
+                game.move(source, target, settle=settle)
+                pauses += session.page.evaluate("vexalPauses")
+                continue
+            # The board alone: in the page the sampler runs on the program's own thread.
+            board_area = (game.origin[0] - game.client[0], game.origin[1] - game.client[1], FRAME, FRAME)
+            sampler = session.sampler(game.client, board_area).start()
             t0 = time.monotonic()
-            game.move(source, target, settle=steps * CELL_MS / 1000 + 0.8)
+            game.move(source, target, settle=settle)
+            sampled = time.monotonic() - t0  # before stop(), whose copying out takes a while
             samples = sampler.stop()
-            rates.append(sampler.grabs / (time.monotonic() - t0))
+            rates.append(sampler.grabs / sampled)
             intervals += travel_intervals(Frames(game, samples), board, source, target, steps)
         process.kill()
         process.wait(10)
-        return intervals, statistics.median(rates)
+        return intervals, statistics.median(rates), pauses
     finally:
         session.stop()
+
+
+def interval_row(name, intervals, rate):
+    if not intervals:
+        return f"| {name} | 0 | — | — | — | {rate} |"
+    median, worst = statistics.median(intervals), max(intervals)
+    return (f"| {name} | {len(intervals)} | {median:.1f} ms | {worst:.1f} ms | "
+            f"{median / CELL_MS:.2f}, {worst / CELL_MS:.2f} | {rate} |")
 
 
 def pacing(args):
@@ -185,13 +213,12 @@ def pacing(args):
           f"ratio to {CELL_MS} ms (median, worst) | samples a second |")
     print("|---|---|---|---|---|---|")
     for name, session, exe in sides:
-        intervals, rate = pace(session, exe, pictures, args.moves)
-        if not intervals:
-            print(f"| {name} | 0 | — | — | — | {rate:.0f} |")
-            continue
-        median, worst = statistics.median(intervals), max(intervals)
-        print(f"| {name} | {len(intervals)} | {median:.1f} ms | {worst:.1f} ms | "
-              f"{median / CELL_MS:.2f}, {worst / CELL_MS:.2f} | {rate:.0f} |")
+        clocked = isinstance(session, page_session.PageSession)
+        intervals, rate, pauses = pace(session, exe, pictures, args.moves, clocked)
+        print(interval_row(name, intervals, f"{rate:.0f}"))
+        if clocked:
+            print(interval_row(f"the page's 50 ms pauses on its own clock, {args.moves} more moves unsampled",
+                               pauses, "—"))
 
 
 def main():
