@@ -10,9 +10,10 @@ set(VEXAL_PAGE_SOURCES ${VEXAL_PORTABLE_SOURCES} ${VEXAL_DRAW_SOURCES} ${VEXAL_W
 add_executable(vexal_core ${VEXAL_PAGE_SOURCES})
 set_target_properties(vexal_core PROPERTIES SUFFIX .wasm)
 target_include_directories(vexal_core PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_compile_options(vexal_core PRIVATE
+set(VEXAL_WASM_COMPILE_OPTIONS
   -Os -ffreestanding -fno-exceptions -fno-rtti -fno-threadsafe-statics -mbulk-memory
   -mmutable-globals -mno-sign-ext -Wall -Wextra -Werror)
+target_compile_options(vexal_core PRIVATE ${VEXAL_WASM_COMPILE_OPTIONS})
 # Every import the page must provide is listed: a call the page lacks fails
 # the link instead of failing in the browser.
 set(VEXAL_WEB_IMPORTS ${CMAKE_SOURCE_DIR}/src/web/imports.txt)
@@ -48,3 +49,6 @@ add_custom_command(OUTPUT ${VEXAL_PAGE} ${VEXAL_APP_FILES}
           ${CMAKE_SOURCE_DIR}/res/about_mask.bmp ${CMAKE_SOURCE_DIR}/res/system-font.txt
   COMMENT "Writing the page vexal.html and the installable copy app/")
 add_custom_target(vexal_page ALL DEPENDS ${VEXAL_PAGE} ${VEXAL_APP_FILES})
+
+# The benchmarks' WebAssembly (tools/bench-page).
+add_subdirectory(${CMAKE_SOURCE_DIR}/tools/bench-page ${CMAKE_BINARY_DIR}/tools/bench-page)

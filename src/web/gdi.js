@@ -252,9 +252,19 @@ function drawText(dc, text, rect, format) {
   ctx.fillStyle = css(dc.textColour);
   ctx.textBaseline = "alphabetic";
   const baseline = Math.round((y + font.ascent) * s);
+  ctx.font = cssFont(font, s);
+  const narrowing = font.narrowing || 1;
   for (const [ch, start] of line.starts) {
-    ctx.font = cssFont(font, s, ch);
-    ctx.fillText(ch, Math.round((x + start) * s), baseline);
+    const left = Math.round((x + start) * s);
+    if (narrowing === 1) {
+      ctx.fillText(ch, left, baseline);
+      continue;
+    }
+    ctx.save();
+    ctx.translate(left, baseline);
+    ctx.scale(narrowing, 1);
+    ctx.fillText(ch, 0, 0);
+    ctx.restore();
   }
   ctx.restore();
   noteDrawn(target);

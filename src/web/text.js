@@ -65,8 +65,9 @@ function makeFont(height, weight) {
 }
 
 // The system font of a window's context, as the Wine prefix shows the game's
-// own texts: the face bold at 16 pixels, laid out with the advances measured
-// there, and the characters beyond ASCII from the face at their advance.
+// own texts: the face bold at a 16-pixel cell, every glyph narrowed as Wine
+// narrows them (make_page.py works the ratio out from the measured advances),
+// laid out with the advances measured there.
 let systemFont = null;
 function SYSTEM_FONT() {
   if (systemFont) return systemFont;
@@ -74,14 +75,12 @@ function SYSTEM_FONT() {
   systemFont = makeFont(m.height, 700);
   systemFont.ascent = m.ascent;
   systemFont.advances = new Map(Object.entries(m.advances));
+  systemFont.narrowing = m.narrowing || 1;
   return systemFont;
 }
 
-// The CSS font of one character (null: the whole font's).
-function cssFont(font, scale, ch) {
-  if (ch && font.advances && ch.codePointAt(0) > 0x7f && font.advances.has(ch)) {
-    return `${font.advances.get(ch) * scale}px ${FACE}`;
-  }
+// The CSS font of a font's characters.
+function cssFont(font, scale) {
   return `${font.bold ? "bold " : ""}${font.em * scale}px ${FACE}`;
 }
 

@@ -17,6 +17,28 @@ import tempfile
 import time
 
 DESKTOP_SIZE = (1024, 768)
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+
+
+def shell_environment(work):
+    """What CTest gives the end-to-end tests, for a script run from the shell (soak.py,
+    tools/bench-page): the trees scripts/test builds, and work for prefixes and pictures."""
+    native = os.path.join(ROOT, "build", "native")
+    defaults = {
+        "VEXAL_E2E_WORK": work,
+        "VEXAL_E2E_ARTIFACTS": os.path.join(work, "artifacts"),
+        "VEXAL_SPRITES": os.path.join(ROOT, "res", "sprites.gif"),
+        "VEXAL_WINE_LIB": os.path.join(ROOT, "scripts", "lib", "wine-env.sh"),
+        "VEXAL_PAGE": os.path.join(ROOT, "build", "web", "vexal.html"),
+        "VEXAL_SIM": os.path.join(native, "tools", "vexal-sim", "vexal-sim"),
+    }
+    for arch in ("win32", "win64"):
+        defaults[f"VEXAL_EXE_{arch.upper()}"] = os.path.join(ROOT, "build", arch, "Vexal.exe")
+        defaults[f"VEXAL_PROBE_{arch.upper()}"] = os.path.join(native, "tests", "e2e", arch, "win_probe.exe")
+        defaults[f"VEXAL_MINIMAL_{arch.upper()}"] = os.path.join(native, "tests", "e2e", arch, "minimal_window.exe")
+    for name, value in defaults.items():
+        os.environ.setdefault(name, value)
+    os.makedirs(os.environ["VEXAL_E2E_WORK"], exist_ok=True)
 
 
 def env_path(name):
@@ -117,6 +139,11 @@ class Image:
 
     def to_ppm(self):
         return b"P6\n%d %d\n255\n" % (self.width, self.height) + self.data
+
+    def save_png(self, path):
+        out = run(["convert", "ppm:-", path], input=self.to_ppm())
+        if out.returncode != 0:
+            raise RuntimeError(f"convert could not write {path}: " + out.stderr.decode(errors="replace"))
 
 
 def run(cmd, timeout=30, **kw):
@@ -361,7 +388,7 @@ class WineSession:
         image = Image.from_ppm(out.stdout)
         self.shot_number += 1
         path = os.path.join(self.artifacts, f"{self.shot_number:02d}-{label}.png")
-        run(["convert", "ppm:-", path], input=image.to_ppm())
+        image.save_png(path)
         self.last_shot_path = path
         if self.keep_last:
             self.kept.append(path)
@@ -383,8 +410,10 @@ class WineSession:
         """Under Wine a turn's end cannot be seen from outside but by its pictures: the
         callers' own waits cover it."""
 
-    def sampler(self, rect):
-        """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler)."""
+    def sampler(self, rect, area=None):
+        """A sampler of the screen rectangle rect (screen_sampler.ScreenSampler). area (what the
+        page's sampler restricts itself to) is left aside: the X server's copies take no time
+        from the program's process."""
         from screen_sampler import ScreenSampler
         return ScreenSampler(self.env["DISPLAY"], rect)
 

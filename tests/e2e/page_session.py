@@ -155,10 +155,12 @@ class PageSession:
             self.page.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.injected})
         self.injected = self.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": script})["identifier"]
 
-    def launch(self, exe, folder, storage="files", raw=None):
+    def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
         that refuses storage (as a private window or a policy does); "full" one whose storage is full.
-        raw ({name: text}) stores texts as they are, also ones that hold no bytes."""
+        raw ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
+        is what the page's clock reads the first time the program asks it (GetTickCount, which seeds
+        the opening deal), so that the page deals what a Windows game seeded so dealt."""
         files = {}
         for name in sorted(os.listdir(folder)):
             with open(os.path.join(folder, name), "rb") as f:
@@ -174,6 +176,10 @@ class PageSession:
         if storage == "blocked":
             script += """Object.defineProperty(window, "localStorage", { configurable: true,
               get() { throw new DOMException("The user denied permission to access the database.", "SecurityError"); } });"""
+        if ticks is not None:
+            # GetTickCount is floor(timeOrigin + now()); the half keeps the sum off the integer below.
+            script += f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
+              get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
         script += "})();"
         self.before_load(script)
         self.page.navigate(self.url)
@@ -418,8 +424,10 @@ class PageSession:
     def settle(self, seconds=0.4):
         time.sleep(seconds)
 
-    def sampler(self, rect):
-        return PageSampler(self)
+    def sampler(self, rect, area=None):
+        """A sampler of the main window's client area (rect is where it is on the screen); area, a
+        part of it in client pixels, is all it reads."""
+        return PageSampler(self, area)
 
 
 def visible_spans(x0, x1, y, over, width):
@@ -442,44 +450,53 @@ def png_image(png, operations=()):
 class PageSampler:
     """ScreenSampler's counterpart: the page's main canvas sampled from inside the
     page every few milliseconds, each picture that differs from the one before
-    kept with its time; stop() gives [(seconds, Image)] of the client area."""
+    kept with its time; stop() gives [(seconds, Image)] of the client area. With
+    area (x, y, w, h in client pixels) only that part is read, which keeps each
+    grab short, and the rest of every picture is black."""
 
-    START_JS = """(() => {
+    START_JS = """((area) => {
       const canvas = document.querySelector('.window.main > canvas.client');
       const ctx = canvas.getContext('2d', { willReadFrequently: true });
-      const s = { frames: [], grabs: 0, previous: null, t0: performance.now() };
+      const cw = Math.round(parseFloat(canvas.style.width)), ch = Math.round(parseFloat(canvas.style.height));
+      const [ax, ay, aw, ah] = area || [0, 0, cw, ch];
+      const kx = canvas.width / cw, ky = canvas.height / ch;
+      const gx = Math.round(ax * kx), gy = Math.round(ay * ky);
+      const gw = Math.max(1, Math.round((ax + aw) * kx) - gx), gh = Math.max(1, Math.round((ay + ah) * ky) - gy);
+      const s = { frames: [], grabs: 0, previous: null, t0: performance.now(), area: [ax, ay, aw, ah], kx, ky, cw, ch };
       s.timer = setInterval(() => {
-        const data = ctx.getImageData(0, 0, canvas.width, canvas.height).data;
+        const data = ctx.getImageData(gx, gy, gw, gh).data;
         s.grabs += 1;
         const words = new Uint32Array(data.buffer);
         const p = s.previous;
         let same = p !== null && p.length === words.length;
         if (same) for (let i = 0; i < words.length; ++i) if (words[i] !== p[i]) { same = false; break; }
-        if (!same) { s.previous = words; s.frames.push([(performance.now() - s.t0) / 1000, canvas.width, canvas.height, data]); }
+        if (!same) { s.previous = words; s.frames.push([(performance.now() - s.t0) / 1000, gw, data]); }
       }, 1);
       window.vexalSampler = s;
-    })()"""
+    })"""
 
     # Each frame in client pixels: the device pixel at each client pixel's centre.
     STOP_JS = """(() => {
       const s = window.vexalSampler; clearInterval(s.timer);
-      const canvas = document.querySelector('.window.main > canvas.client');
-      const cw = Math.round(parseFloat(canvas.style.width)), ch = Math.round(parseFloat(canvas.style.height));
-      const out = s.frames.map(([t, w, h, d]) => { const rgb = new Uint8Array(cw * ch * 3);
-        for (let y = 0, j = 0; y < ch; ++y) { const row = Math.min(h - 1, Math.floor((y + 0.5) * h / ch)) * w;
-          for (let x = 0; x < cw; ++x) { const i = (row + Math.min(w - 1, Math.floor((x + 0.5) * w / cw))) * 4;
+      const { cw, ch, kx, ky } = s, [ax, ay, aw, ah] = s.area;
+      const out = s.frames.map(([t, gw, d]) => { const rgb = new Uint8Array(cw * ch * 3);
+        const gh = d.length / 4 / gw;
+        for (let y = Math.max(0, ay); y < Math.min(ch, ay + ah); ++y) {
+          const row = Math.min(gh - 1, Math.floor((y - ay + 0.5) * ky)) * gw;
+          for (let x = Math.max(0, ax), j = 3 * (y * cw + x); x < Math.min(cw, ax + aw); ++x) {
+            const i = (row + Math.min(gw - 1, Math.floor((x - ax + 0.5) * kx))) * 4;
             rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; } }
         let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
         return [t, cw, ch, btoa(text)]; });
       const result = { grabs: s.grabs, frames: out }; delete window.vexalSampler; return result;
     })()"""
 
-    def __init__(self, session):
-        self.session = session
+    def __init__(self, session, area=None):
+        self.session, self.area = session, area
         self.grabs = 0
 
     def start(self):
-        self.session.page.evaluate(self.START_JS)
+        self.session.page.evaluate(f"{self.START_JS}({json.dumps(list(self.area) if self.area else None)})")
         return self
 
     def stop(self):

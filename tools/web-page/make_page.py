@@ -103,12 +103,14 @@ def main():
 
     shown = [dialogs_text, main_text, OK_TEXT, html, scripts] + gbk_texts(src)
     font, metrics = font_subset.subset("".join(shown))
+    system = system_font(os.path.join(res, "system-font.txt"))
+    system["narrowing"] = font_subset.narrowing(system["advances"], system["height"])
 
     resources = {
         "program": b64(gzipped(open(args.wasm, "rb").read())),
         "font": b64(font),
         "fontMetrics": metrics,
-        "systemFont": system_font(os.path.join(res, "system-font.txt")),
+        "systemFont": system,
         "dialogFont": {"points": points, "pixels": round(points * SCREEN_DPI / 72)},
         "dialogs": dialogs,
         "menu": menu,
