@@ -155,6 +155,7 @@ struct WINDOWPOS {
 #define OF_READ 0
 #define OF_WRITE 1
 #define HFILE_ERROR ((HFILE)-1)
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
 
 // Memory.
 #define GMEM_FIXED 0x0000u
@@ -200,6 +201,9 @@ HFILE _lcreat(LPCSTR path, int attribute);
 UINT _lread(HFILE file, LPVOID buffer, UINT count);
 UINT _lwrite(HFILE file, LPCSTR buffer, UINT count);
 HFILE _lclose(HFILE file);
+BOOL FlushFileBuffers(HANDLE file);
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
+BOOL DeleteFileA(LPCSTR path);
 
 // Memory.
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes);

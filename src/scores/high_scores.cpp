@@ -9,12 +9,16 @@ namespace {
 
 const char PRIMARY_FILE[] = "vexalrec.res";
 const char SECONDARY_FILE[] = "lines.res";
+// Where a new table is written before it takes the old one's name.
+const char PRIMARY_TEMP[] = "vexalrec.tmp";
+const char SECONDARY_TEMP[] = "lines.tmp";
 
 enum {
   RECORD_SIZE = 16,
   NAME_FIELD = 13,
   SCORE_OFFSET = 14,
   SCORE_LIMIT = 0xFFFF,
+  TABLE_BYTES = RECORD_SIZE * HIGH_SCORE_COUNT,
 };
 
 // A failed read reports HFILE_ERROR, which as a count would be huge, and a
@@ -67,6 +71,57 @@ int NameLength(const HighScoreEntry& entry) {
 
 bool ValidIndex(int index) { return index >= 0 && index < HIGH_SCORE_COUNT; }
 
+// The table as the file holds it.
+void TableBytes(BYTE* bytes) {
+  for (int i = 0; i < HIGH_SCORE_COUNT; ++i) {
+    const HighScoreEntry& entry = game.HighScoreTable[i];
+    BYTE* record = bytes + i * RECORD_SIZE;
+    record[0] = static_cast<BYTE>(NameLength(entry));
+    // The whole field goes out, bytes after the NUL included, as they are.
+    MemCopy(record + 1, entry.name, NAME_FIELD);
+    record[SCORE_OFFSET] = static_cast<BYTE>(entry.score & 0xFF);
+    record[SCORE_OFFSET + 1] = static_cast<BYTE>(entry.score >> 8);
+  }
+}
+
+bool WriteAll(HFILE file, const BYTE* bytes, UINT count) {
+  return _lwrite(file, reinterpret_cast<LPCSTR>(bytes), count) == count;
+}
+
+// Copies what `path` holds after the table, if anything, to `out`.
+bool CopyTail(LPCSTR path, HFILE out) {
+  HFILE in = _lopen(path, OF_READ);
+  if (in == HFILE_ERROR) return false;
+  BYTE chunk[TABLE_BYTES];
+  UINT got = _lread(in, chunk, TABLE_BYTES);
+  bool ok = got <= TABLE_BYTES;
+  while (ok && got == TABLE_BYTES) {
+    got = _lread(in, chunk, sizeof chunk);
+    ok = got <= sizeof chunk && (got == 0 || WriteAll(out, chunk, got));
+  }
+  _lclose(in);
+  return ok;
+}
+
+enum Replaced { REPLACED, NO_TEMPORARY, NOT_REPLACED };
+
+// A new file takes the old one's name only once it is whole on the disk: a
+// full disk or a write cut short leaves the old table as it was.
+Replaced ReplaceWhole(LPCSTR target, LPCSTR temporary, bool targetExists, const BYTE* bytes) {
+  HFILE file = _lcreat(temporary, 0);
+  if (file == HFILE_ERROR) return NO_TEMPORARY;
+  bool ok = WriteAll(file, bytes, TABLE_BYTES);
+  if (ok && targetExists) ok = CopyTail(target, file);
+  if (ok) ok = FlushFileBuffers(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(file))) != FALSE;
+  if (_lclose(file) == HFILE_ERROR) ok = false;
+  // Without the flag the move fails if a file has appeared under the name:
+  // one this game could neither read nor write is not its to replace.
+  if (ok) ok = MoveFileExA(temporary, target, targetExists ? MOVEFILE_REPLACE_EXISTING : 0) != FALSE;
+  if (ok) return REPLACED;
+  DeleteFileA(temporary);
+  return NOT_REPLACED;
+}
+
 }  // namespace
 
 void LoadHighScores() {
@@ -87,22 +142,36 @@ void LoadHighScores() {
 
 void SaveHighScores() {
   if (game.tableDirty == 0) return;
-  HFILE file = _lopen(PRIMARY_FILE, OF_WRITE);
-  if (file == HFILE_ERROR) file = _lopen(SECONDARY_FILE, OF_WRITE);
-  if (file == HFILE_ERROR) file = _lcreat(PRIMARY_FILE, 0);
-  if (file == HFILE_ERROR) return;
+  BYTE bytes[TABLE_BYTES];
+  TableBytes(bytes);
 
-  BYTE bytes[RECORD_SIZE * HIGH_SCORE_COUNT];
-  for (int i = 0; i < HIGH_SCORE_COUNT; ++i) {
-    const HighScoreEntry& entry = game.HighScoreTable[i];
-    BYTE* record = bytes + i * RECORD_SIZE;
-    record[0] = static_cast<BYTE>(NameLength(entry));
-    // The whole field goes out, bytes after the NUL included, as they are.
-    MemCopy(record + 1, entry.name, NAME_FIELD);
-    record[SCORE_OFFSET] = static_cast<BYTE>(entry.score & 0xFF);
-    record[SCORE_OFFSET + 1] = static_cast<BYTE>(entry.score >> 8);
+  LPCSTR target = PRIMARY_FILE;
+  LPCSTR temporary = PRIMARY_TEMP;
+  HFILE file = _lopen(PRIMARY_FILE, OF_WRITE);
+  if (file == HFILE_ERROR) {
+    target = SECONDARY_FILE;
+    temporary = SECONDARY_TEMP;
+    file = _lopen(SECONDARY_FILE, OF_WRITE);
   }
-  _lwrite(file, reinterpret_cast<LPCSTR>(bytes), sizeof bytes);
+  if (file == HFILE_ERROR) {
+    // Neither can be written: a new vexalrec.res, unless one is there that
+    // this game may not write.
+    HFILE there = _lopen(PRIMARY_FILE, OF_READ);
+    if (there != HFILE_ERROR) {
+      _lclose(there);
+      return;
+    }
+    ReplaceWhole(PRIMARY_FILE, PRIMARY_TEMP, false, bytes);
+    return;
+  }
+  _lclose(file);
+  if (ReplaceWhole(target, temporary, true, bytes) != NO_TEMPORARY) return;
+
+  // A folder where no new file can be made: the table is written into the
+  // file itself, which never makes it shorter.
+  file = _lopen(target, OF_WRITE);
+  if (file == HFILE_ERROR) return;
+  WriteAll(file, bytes, TABLE_BYTES);
   _lclose(file);
 }
 

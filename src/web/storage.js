@@ -7,7 +7,7 @@
 
 const STORE_PREFIX = "vexal/";
 const TABLE_FILES = ["vexalrec.res", "lines.res"];
-const HFILE_ERROR = -1, OF_WRITE = 1;
+const HFILE_ERROR = -1, OF_WRITE = 1, MOVEFILE_REPLACE_EXISTING = 1;
 
 const files = new Map();  // handle -> {name, data, position, writing}
 let nextFile = 3;
@@ -148,6 +148,26 @@ const fileImports = {
     files.delete(handle);
     if (!f.writing) return 0;
     return writeEntry(f.name, f.data.subarray(0, f.length)) ? 0 : HFILE_ERROR;
+  },
+  // Writing happens as the file is closed; a flush has nothing to add.
+  FlushFileBuffers: (handle) => (files.has(handle) ? 1 : 0),
+  MoveFileExA: (from, to, flags) => {
+    const source = fileName(from), target = fileName(to);
+    const s = store();
+    if (!s) return 0;
+    const bytes = readEntry(source);
+    if (!bytes || unreadable.has(target)) return 0;
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && s.getItem(STORE_PREFIX + target) !== null) return 0;
+    if (!writeEntry(target, bytes)) return 0;
+    s.removeItem(STORE_PREFIX + source);
+    return 1;
+  },
+  DeleteFileA: (path) => {
+    const s = store();
+    const key = STORE_PREFIX + fileName(path);
+    if (!s || s.getItem(key) === null || unreadable.has(fileName(path))) return 0;
+    s.removeItem(key);
+    return 1;
   },
   WebTableChangedElsewhere: () => {
     const changed = tableChangedElsewhere;

@@ -16,3 +16,9 @@ void FakeSetIconic(bool iconic);
 void FakeFailGlobalAllocAt(int n);
 // Number of GlobalAlloc blocks not yet freed.
 int FakeLiveGlobalBlocks();
+
+// The file calls that fail from now on: creating a file; writing once
+// `writeBytes` more bytes have gone out (a full disk), the write that
+// crosses the limit cut short; flushing; moving a file to its name.
+enum class FakeFileFault { NONE, CREATE, WRITE, FLUSH, MOVE };
+void FakeFailFiles(FakeFileFault fault, unsigned writeBytes = 0);

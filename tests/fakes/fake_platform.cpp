@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -14,7 +16,14 @@ namespace {
 bool iconic = false;
 int failAllocAt = -1;
 int liveBlocks = 0;
+FakeFileFault fileFault = FakeFileFault::NONE;
+unsigned faultWriteBytes = 0;
 }  // namespace
+
+void FakeFailFiles(FakeFileFault fault, unsigned writeBytes) {
+  fileFault = fault;
+  faultWriteBytes = writeBytes;
+}
 
 void FakeSetIconic(bool on) { iconic = on; }
 void FakeFailGlobalAllocAt(int n) { failAllocAt = n; }
@@ -48,6 +57,7 @@ HFILE _lopen(LPCSTR path, int mode) {
 }
 
 HFILE _lcreat(LPCSTR path, int) {
+  if (fileFault == FakeFileFault::CREATE) return HFILE_ERROR;
   int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   return fd < 0 ? HFILE_ERROR : fd;
 }
@@ -58,11 +68,37 @@ UINT _lread(HFILE file, LPVOID buffer, UINT count) {
 }
 
 UINT _lwrite(HFILE file, LPCSTR buffer, UINT count) {
+  // A full disk: what fits is written, then nothing more.
+  if (fileFault == FakeFileFault::WRITE) {
+    if (count > faultWriteBytes) {
+      ssize_t n = faultWriteBytes == 0 ? 0 : ::write(file, buffer, faultWriteBytes);
+      faultWriteBytes = 0;
+      return n > 0 ? (UINT)n : (UINT)HFILE_ERROR;
+    }
+    faultWriteBytes -= count;
+  }
   ssize_t n = ::write(file, buffer, count);
   return n < 0 ? (UINT)HFILE_ERROR : (UINT)n;
 }
 
 HFILE _lclose(HFILE file) { return ::close(file) == 0 ? 0 : HFILE_ERROR; }
+
+BOOL FlushFileBuffers(HANDLE file) {
+  if (fileFault == FakeFileFault::FLUSH) return FALSE;
+  return ::fsync(static_cast<int>(reinterpret_cast<intptr_t>(file))) == 0 ? TRUE : FALSE;
+}
+
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (fileFault == FakeFileFault::MOVE) return FALSE;
+  if (flags & MOVEFILE_REPLACE_EXISTING) return ::rename(from, to) == 0 ? TRUE : FALSE;
+  // Without the flag an existing target stays: link fails on it.
+  if (::link(from, to) != 0) return FALSE;
+  return ::unlink(from) == 0 ? TRUE : FALSE;
+}
+
+BOOL DeleteFileA(LPCSTR path) {
+  return ::unlink(path) == 0 ? TRUE : FALSE;
+}
 
 HGLOBAL GlobalAlloc(UINT, size_t bytes) {
   if (failAllocAt == 0) {

@@ -1,11 +1,13 @@
 // The table's file on disk: which file is read and written, what a written
 // file holds, and what damaged files do to the table.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fakes/fake_log.h"
 #include "game/game_state.h"
 #include "score_test_support.h"
 #include "scores/high_scores.h"
@@ -186,6 +188,100 @@ TEST_F(FileTest, ALongerFileKeepsItsTailWhenTheTableIsSaved) {
   ASSERT_EQ(saved.size(), 169u);
   EXPECT_EQ(Bytes(saved.begin() + 160, saved.end()), tail);
   EXPECT_TRUE(HoldsRecord(saved, 0, "Top", 1000));
+}
+
+// A save that fails at any step leaves every file as it was and no
+// temporary file behind.
+TEST_F(FileTest, AFailedSaveLeavesTheStoredTableAsItWas) {
+  Bytes withTail = TableFile(OLD_TABLE);
+  for (char c : std::string("tail bytes")) withTail.push_back(static_cast<unsigned char>(c));
+  struct Case {
+    const char* what;
+    const char* file;  // the one file there before, or nullptr
+    Bytes bytes;
+    FakeFileFault fault;
+    unsigned writeBytes;
+  };
+  const std::vector<Case> cases = {
+      {"disk full at once", "vexalrec.res", TableFile(OLD_TABLE), FakeFileFault::WRITE, 0},
+      {"write cut short in the table", "vexalrec.res", TableFile(OLD_TABLE), FakeFileFault::WRITE, 100},
+      {"disk full in the tail", "vexalrec.res", withTail, FakeFileFault::WRITE, 165},
+      {"flush refused", "vexalrec.res", TableFile(OLD_TABLE), FakeFileFault::FLUSH, 0},
+      {"move refused", "vexalrec.res", withTail, FakeFileFault::MOVE, 0},
+      {"lines.res, write cut short", "lines.res", TableFile(OTHER_TABLE), FakeFileFault::WRITE, 159},
+      {"no file, disk full", nullptr, {}, FakeFileFault::WRITE, 0},
+      {"no file, write cut short", nullptr, {}, FakeFileFault::WRITE, 16},
+      {"no file, move refused", nullptr, {}, FakeFileFault::MOVE, 0},
+      {"no file, no new file", nullptr, {}, FakeFileFault::CREATE, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* name : {"vexalrec.res", "lines.res", "vexalrec.tmp", "lines.tmp"}) ::unlink(name);
+    if (c.file != nullptr) WriteFile(c.file, c.bytes);
+    LoadHighScores();
+    InsertAt(0, "New", 5000);
+    FakeFailFiles(c.fault, c.writeBytes);
+    SaveHighScores();
+    FakeFailFiles(FakeFileFault::NONE);
+    for (const char* name : {"vexalrec.res", "lines.res"}) {
+      bool there = c.file != nullptr && std::string(c.file) == name;
+      EXPECT_EQ(FileExists(name), there) << name;
+      if (there) {
+        EXPECT_EQ(ReadFile(name), c.bytes) << name;
+      }
+    }
+    EXPECT_FALSE(FileExists("vexalrec.tmp"));
+    EXPECT_FALSE(FileExists("lines.tmp"));
+  }
+}
+
+TEST_F(FileTest, ALeftoverTemporaryFileIsWrittenOverAndGone) {
+  WriteFile("vexalrec.res", TableFile(OLD_TABLE));
+  WriteFile("vexalrec.tmp", Bytes(3000, 0xEE));
+  LoadHighScores();
+  InsertAt(FindRank(1000), "Top", 1000);
+  SaveHighScores();
+  EXPECT_FALSE(FileExists("vexalrec.tmp"));
+  Bytes saved = ReadFile("vexalrec.res");
+  ASSERT_EQ(saved.size(), 160u);
+  EXPECT_TRUE(HoldsRecord(saved, 0, "Top", 1000));
+  EXPECT_TRUE(HoldsRecord(saved, 9, "Ivy", 150));
+}
+
+// Where no new file can be made beside it, the file itself takes the table,
+// its tail kept.
+TEST_F(FileTest, WithoutRoomForANewFileTheTableIsWrittenInPlace) {
+  Bytes file = TableFile(OLD_TABLE);
+  Bytes tail = {'k', 'e', 'p', 't'};
+  file.insert(file.end(), tail.begin(), tail.end());
+  WriteFile("vexalrec.res", file);
+  LoadHighScores();
+  InsertAt(FindRank(1000), "Top", 1000);
+  FakeFailFiles(FakeFileFault::CREATE);
+  SaveHighScores();
+  FakeFailFiles(FakeFileFault::NONE);
+  Bytes saved = ReadFile("vexalrec.res");
+  ASSERT_EQ(saved.size(), 164u);
+  EXPECT_EQ(Bytes(saved.begin() + 160, saved.end()), tail);
+  EXPECT_TRUE(HoldsRecord(saved, 0, "Top", 1000));
+  EXPECT_FALSE(FileExists("vexalrec.tmp"));
+}
+
+// A file that can be neither read nor written is no table of this game's:
+// the new one does not take its place.
+TEST_F(FileTest, AnUnreadableUnwritableVexalrecIsNotReplaced) {
+  WriteFile("vexalrec.res", TableFile(OLD_TABLE));
+  ASSERT_EQ(chmod("vexalrec.res", 0000), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  bool ran = RunUnprivileged([] {
+    LoadHighScores();
+    InsertAt(0, "Kim", 2000);
+    SaveHighScores();
+  });
+  if (!ran) GTEST_SKIP() << "cannot give up root's right to read unreadable files here";
+  ASSERT_EQ(chmod("vexalrec.res", 0644), 0);
+  EXPECT_EQ(ReadFile("vexalrec.res"), TableFile(OLD_TABLE));
+  EXPECT_FALSE(FileExists("vexalrec.tmp"));
 }
 
 // Every byte of the record outside the table, and of the holder's buffer

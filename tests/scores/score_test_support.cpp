@@ -29,6 +29,7 @@ void ScoreFolderTest::SetUp() {
   std::memset(playerName, 0, sizeof playerName);
   std::strcpy(playerName, "Pretender");
   FakeClear();
+  FakeFailFiles(FakeFileFault::NONE);
   FakeWindowsReset();
   FakeSetNameAnswer(nullptr);
 }
