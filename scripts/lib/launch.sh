@@ -97,9 +97,10 @@ $(printf '%s\n' "$out" | tail -n 3 | sed 's/^/    /')"
 # the full text), no tabs, and no line longer than the box. A wrapped line
 # goes on two spaces further in than it began.
 vexal_box_text() {
-  local text
-  text=$(LC_ALL=C.UTF-8 iconv -f UTF-8 -t ASCII//TRANSLIT 2>/dev/null) || text=
-  [ -n "$text" ] || text="(the message could not be shown here: see the terminal or the session's log)"
+  local raw text
+  raw=$(cat)
+  # Bytes that are not UTF-8 become '?' one by one.
+  text=$(printf '%s\n' "$raw" | LC_ALL=C.UTF-8 iconv -f UTF-8 -t ASCII//TRANSLIT 2>/dev/null) || text=$raw
   printf '%s\n' "$text" | LC_ALL=C tr '\t' ' ' | LC_ALL=C sed 's/[^ -~]/?/g' |
     LC_ALL=C awk -v width="$VEXAL_BOX_COLUMNS" '
       {
@@ -304,31 +305,38 @@ vexal_join_running() {
 
 # ---- the high-score file -------------------------------------------------------------------
 
-# Says before play when new scores cannot be kept in the game's folder DIR:
-# the folder cannot be written (the file is replaced through a new one
-# beside it), the file is read-only, or the disk is full.
+# Says before play when new scores cannot be kept in the game's folder DIR.
+# The game replaces its file through a new one beside it, or, where the
+# folder takes no new file, writes into the file itself; it never writes a
+# file that it may only read. So scores are lost when neither the folder nor
+# an existing file can be written, when the file is read-only, or when the
+# disk is full.
 vexal_check_scores() {
-  local name=$1 dir=$2 problem= todo= out file
-  if ! out=$(LC_ALL=C mktemp "$dir/.vexal-write-test.XXXXXX" 2>&1); then
-    problem="the folder $dir cannot be written (${out##*: })"
-    todo="make the folder writable for you (chmod u+w '$dir'; if its disk is mounted read-only, mount it read-write), or set XDG_DATA_HOME to a folder you can write to and copy vexalrec.res there"
-  else
+  local name=$1 dir=$2 problem= todo= out file target= folder_ok= why=
+  if out=$(LC_ALL=C mktemp "$dir/.vexal-write-test.XXXXXX" 2>&1); then
     rm -f "$out"
-    # The game writes the first of its two files that it finds.
-    for file in vexalrec.res lines.res; do
-      [ -e "$dir/$file" ] || continue
-      # Wine refuses to write a file without write permission even to root, as
-      # Windows does a read-only file.
-      if [ ! -w "$dir/$file" ] || [ -z "$(find "$dir/$file" -maxdepth 0 -perm /222 2>/dev/null)" ]; then
-        problem="the high-score file $dir/$file is read-only"
-        todo="make it writable: chmod u+w '$dir/$file'"
-        [ -O "$dir/$file" ] || todo="$todo (it belongs to another user: sudo chown $(id -un) '$dir/$file')"
-      fi
+    folder_ok=1
+  else
+    why=${out##*: }
+  fi
+  # The first of its two files that the game may write is the one it writes.
+  for file in vexalrec.res lines.res; do
+    if [ -e "$dir/$file" ] && vexal_writable "$dir/$file"; then
+      target=$file
       break
-    done
+    fi
+  done
+  if [ -z "$target" ] && [ -z "$folder_ok" ]; then
+    problem="the folder $dir cannot be written ($why)"
+    todo="make the folder writable for you (chmod u+w '$dir'; if its disk is mounted read-only, mount it read-write), or set XDG_DATA_HOME to a folder you can write to and copy vexalrec.res there"
+  elif [ -z "$target" ] && [ -e "$dir/vexalrec.res" ]; then
+    problem="the high-score file $dir/vexalrec.res is read-only"
+    todo="make it writable: chmod u+w '$dir/vexalrec.res'"
+    [ -O "$dir/vexalrec.res" ] || todo="$todo (it belongs to another user: sudo chown $(id -un) '$dir/vexalrec.res')"
+  elif [ -n "$folder_ok" ]; then
     local free
     free=$(LC_ALL=C df -Pk -- "$dir" 2>/dev/null | awk 'NR == 2 { print $4 }') || free=
-    if [ -z "$problem" ] && [ -n "$free" ] && [ "$free" -lt 64 ]; then
+    if [ -n "$free" ] && [ "$free" -lt 64 ]; then
       problem="the disk that holds $dir is full ($free KB free)"
       todo="free some space on that disk"
     fi
@@ -336,6 +344,12 @@ vexal_check_scores() {
   [ -n "$problem" ] || return 0
   vexal_tell warning "$name: new high scores will not be kept: $problem. The game starts all the same, and the table it shows stays as it was saved.
   What to do: $todo; then quit the game and start it again."
+}
+
+# Whether the game may write FILE: Wine refuses a file without write
+# permission even to root, as Windows does a read-only file.
+vexal_writable() {
+  [ -w "$1" ] && [ -n "$(find "$1" -maxdepth 0 -perm /222 2>/dev/null)" ]
 }
 
 # ---- the start -----------------------------------------------------------------------------

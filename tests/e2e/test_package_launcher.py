@@ -544,6 +544,7 @@ class PackageLauncherTest(GameCase):
             kept = f.read()
         self.assertEqual(read_table(kept), read_table(ZERO_TABLE))
         self.assertEqual(kept, ZERO_TABLE, "byte for byte")
+        self.assertEqual(os.listdir(os.path.join(data, "game")), ["vexalrec.res"], "no half-written file left")
 
     # ---- starts that cannot work ----------------------------------------------------------
 

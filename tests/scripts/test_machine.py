@@ -1,6 +1,7 @@
 """scripts/lib on machines with and without 32-bit support: the detection's
 two answers, the forced choices, and a Wine that cannot start explained
-rather than reported as a bare failure."""
+rather than reported as a bare failure; what the launcher's checks make of a
+prefix's registry, and the text its message boxes get."""
 
 import os
 import subprocess
@@ -76,6 +77,64 @@ class MachineTest(unittest.TestCase):
         self.assertNotEqual(out.returncode, 0)
         self.assertIn("is not installed", out.stderr)
         self.assertIn("scripts/setup", out.stderr)
+
+    def test_a_registry_that_is_missing_empty_cut_short_or_replaced(self):
+        stamp = "win32 wine-8.0 1 2"
+        whole = b'"MS Shell Dlg"="WenQuanYi Micro Hei"\n'.ljust(1600 * 1024, b";")
+        settings = b'"ThemeActive"="0"\n'
+        for label, system, user, marked, said in (
+                ("whole", whole, settings, stamp, ""),
+                ("system.reg missing", None, settings, stamp, "system.reg is missing"),
+                ("user.reg missing", whole, None, stamp, "user.reg is missing"),
+                ("system.reg empty", b"", settings, stamp, "system.reg is empty"),
+                ("a stub of 10 KB", b"WINE REGISTRY Version 2\n".ljust(10000, b";"), settings, stamp,
+                 "system.reg holds only 9 KB"),
+                ("no stamp: a first start cut short", whole, settings, None, "cut short"),
+                ("user.reg made anew by Wine", whole, b"WINE REGISTRY Version 2\n", stamp, "lacks the game's settings"),
+                # A stamp of another Wine or other settings: the prefix is refreshed, not remade.
+                ("an older stamp", whole, b"WINE REGISTRY Version 2\n", "win32 wine-7.0 1 2", "")):
+            with self.subTest(label), tempfile.TemporaryDirectory() as prefix:
+                for name, data in (("system.reg", system), ("user.reg", user)):
+                    if data is not None:
+                        with open(os.path.join(prefix, name), "wb") as f:
+                            f.write(data)
+                if marked:
+                    with open(os.path.join(prefix, ".vexal-stamp"), "w") as f:
+                        f.write(marked + "\n")
+                out = bash(f'source "{LIB}/wine-env.sh"; vexal_prefix_damage "$1" "$2"', prefix, stamp)
+                self.assertEqual(out.returncode, 0, out.stderr)
+                self.assertIn(said, out.stdout)
+                self.assertEqual(out.stdout == "", said == "", out.stdout)
+
+    def test_message_box_text_is_ascii_and_fits_the_box(self):
+        long_path = "/home/player/" + "a" * 100 + "/vexal"
+        for label, text, shown_as in (
+                ("short", "vexal: starting", "vexal: starting"),
+                ("long words", "vexal: " + "word " * 40, "vexal: " + "word " * 40),
+                ("curly quotes", "vexal: it said \u2018no\u2019", "vexal: it said 'no'"),
+                ("a folder in Chinese", "vexal: in /home/\u73a9\u5bb6/vexal", "vexal: in /home/??/vexal"),
+                ("a path longer than the box", f"vexal: in {long_path} now", f"vexal: in {long_path} now"),
+                ("not UTF-8", "vexal: b\udcffad", "vexal: b?ad")):
+            with self.subTest(label):
+                data = text.encode("utf-8", errors="surrogateescape")
+                out = subprocess.run(["bash", "-c", f'source "{LIB}/launch.sh"; vexal_box_text'], input=data,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+                shown = out.stdout.decode("ascii")
+                lines = shown.splitlines()
+                self.assertTrue(lines, out.stderr)
+                for line in lines:
+                    self.assertLessEqual(len(line), 72, line)
+                # Only the white space differs: nothing of the text is lost.
+                self.assertEqual("".join(shown.split()), "".join(shown_as.split()), shown)
+
+    def test_a_wrapped_line_keeps_its_indentation(self):
+        text = "vexal: first line\n  What to do: " + "mend it " * 20
+        out = subprocess.run(["bash", "-c", f'source "{LIB}/launch.sh"; vexal_box_text'], input=text.encode(),
+                             stdout=subprocess.PIPE, timeout=60)
+        lines = out.stdout.decode().splitlines()
+        self.assertEqual(lines[0], "vexal: first line")
+        self.assertTrue(lines[1].startswith("  What to do: mend it"), lines)
+        self.assertTrue(all(line.startswith("    mend") or line.startswith("    it") for line in lines[2:]), lines)
 
 
 if __name__ == "__main__":
