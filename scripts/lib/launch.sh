@@ -330,9 +330,16 @@ vexal_check_scores() {
     problem="the folder $dir cannot be written ($why)"
     todo="make the folder writable for you (chmod u+w '$dir'; if its disk is mounted read-only, mount it read-write), or set XDG_DATA_HOME to a folder you can write to and copy vexalrec.res there"
   elif [ -z "$target" ] && [ -e "$dir/vexalrec.res" ]; then
-    problem="the high-score file $dir/vexalrec.res is read-only"
-    todo="make it writable: chmod u+w '$dir/vexalrec.res'"
-    [ -O "$dir/vexalrec.res" ] || todo="$todo (it belongs to another user: sudo chown $(id -un) '$dir/vexalrec.res')"
+    file=$dir/vexalrec.res
+    problem="the high-score file $file is read-only"
+    if [ ! -O "$file" ]; then
+      todo="it belongs to another user: take it over (sudo chown $(id -un) '$file') and make it writable (chmod u+w '$file')"
+    elif [ -z "$(find "$file" -maxdepth 0 -perm -u+w 2>/dev/null)" ]; then
+      todo="make it writable: chmod u+w '$file'"
+    else
+      problem="$problem, although its permissions allow writing (it is on a read-only mount, or marked immutable)"
+      todo="mount it read-write, or clear the mark (sudo chattr -i '$file')"
+    fi
   elif [ -n "$folder_ok" ]; then
     local free
     free=$(LC_ALL=C df -Pk -- "$dir" 2>/dev/null | awk 'NR == 2 { print $4 }') || free=
@@ -346,10 +353,9 @@ vexal_check_scores() {
   What to do: $todo; then quit the game and start it again."
 }
 
-# Whether the game may write FILE: Wine refuses a file without write
-# permission even to root, as Windows does a read-only file.
+# Whether the game may write FILE: Wine opens it as this user does.
 vexal_writable() {
-  [ -w "$1" ] && [ -n "$(find "$1" -maxdepth 0 -perm /222 2>/dev/null)" ]
+  [ -w "$1" ]
 }
 
 # ---- the start -----------------------------------------------------------------------------

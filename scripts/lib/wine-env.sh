@@ -41,6 +41,10 @@ vexal_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8
   export LC_ALL=zh_CN.UTF-8
+  # Wine's own messages quote the C library's (strerror), which the locale
+  # would put into Chinese; the launcher quotes them to players in plain
+  # English. LANGUAGE changes no text of Wine's programs or of the game.
+  export LANGUAGE=en
 }
 
 # The classic Windows colour scheme, as registry values.
@@ -392,9 +396,12 @@ vexal_wine_explain() {
     *"No space left on device"*|*"Disk quota exceeded"*)
       cause="the disk that holds $prefix is full"
       advice="free space on that disk (a first start needs about $(vexal_prefix_needs_mb "${WINEARCH:-win32}") MB), or set XDG_DATA_HOME to a folder on a disk with more room, then start again" ;;
-    *"Read-only file system"*|*"Permission denied"*)
-      cause="Wine may not write in $prefix"
-      advice="make $prefix writable for you (or remove it), or set XDG_DATA_HOME to a folder you can write to" ;;
+    *"Read-only file system"*)
+      cause="Wine may not write in $prefix: its disk is mounted read-only"
+      advice="mount that disk read-write, or set XDG_DATA_HOME to a folder you can write to" ;;
+    *"Permission denied"*)
+      cause="Wine was refused a file or folder that it needs (named above)"
+      advice="make that file or folder yours and writable (chown, chmod), or remove $prefix and start again" ;;
     *"Exec format error"*|*"cannot execute binary file"*)
       cause="this machine cannot run 32-bit programs (its kernel may have 32-bit emulation disabled)"
       advice="use the 64-bit build: scripts/play picks it by itself; for the tests set VEXAL_E2E_ARCH=win64" ;;

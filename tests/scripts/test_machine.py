@@ -3,6 +3,7 @@ two answers, the forced choices, and a Wine that cannot start explained
 rather than reported as a bare failure; what the launcher's checks make of a
 prefix's registry, and the text its message boxes get."""
 
+import glob
 import os
 import subprocess
 import tempfile
@@ -105,6 +106,45 @@ class MachineTest(unittest.TestCase):
                 self.assertEqual(out.returncode, 0, out.stderr)
                 self.assertIn(said, out.stdout)
                 self.assertEqual(out.stdout == "", said == "", out.stdout)
+
+    def test_scores_that_cannot_be_kept_are_told_by_the_modes_of_file_and_folder(self):
+        """As a player who is not root: root may write what its modes forbid."""
+        as_player = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+        for label, file_mode, folder_mode, said in (
+                ("both writable", 0o644, 0o755, ""),
+                ("no file yet", None, 0o755, ""),
+                ("a read-only file", 0o444, 0o755, "vexalrec.res is read-only. "),
+                # The game then writes into the file itself.
+                ("a folder that takes no new file", 0o644, 0o555, ""),
+                ("a folder that takes no file, and none there", None, 0o555, "cannot be written (Permission denied)"),
+                ("neither", 0o444, 0o555, "cannot be written (Permission denied)")):
+            with self.subTest(label), tempfile.TemporaryDirectory() as work:
+                folder = os.path.join(work, "game")
+                os.mkdir(folder)
+                if file_mode is not None:
+                    with open(os.path.join(folder, "vexalrec.res"), "wb") as f:
+                        f.write(b"\0" * 160)
+                    os.chmod(os.path.join(folder, "vexalrec.res"), file_mode)
+                if as_player:
+                    for path in (work, folder, *glob.glob(os.path.join(folder, "*"))):
+                        os.chown(path, 65534, 65534)
+                os.chmod(folder, folder_mode)
+                out = subprocess.run([*as_player, "bash", "-c", f'source "{LIB}/launch.sh"; vexal_check_scores vexal "$1"',
+                                      "bash", folder], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, text=True, timeout=60,
+                                     # No display: the warning goes to stderr, not into a box.
+                                     env={k: v for k, v in os.environ.items() if k != "DISPLAY"})
+                self.assertEqual(out.returncode, 0, out.stderr)
+                if said:
+                    self.assertIn("new high scores will not be kept", out.stderr)
+                    self.assertIn(said, out.stderr)
+                    self.assertIn("What to do: ", out.stderr)
+                    if "read-only" in said:
+                        self.assertIn("chmod u+w", out.stderr)
+                else:
+                    self.assertEqual(out.stderr, "")
+                self.assertEqual(sorted(os.listdir(folder)), ["vexalrec.res"] if file_mode is not None else [],
+                                 "the check leaves nothing behind")
 
     def test_message_box_text_is_ascii_and_fits_the_box(self):
         long_path = "/home/player/" + "a" * 100 + "/vexal"
