@@ -12,13 +12,23 @@
 #   vexal_e2e_plan           one line on the end-to-end suite's choice, which
 #                            VEXAL_E2E_ARCH=win32|win64 forces
 #
+#   vexal_tell KIND TEXT     how every message of these scripts is given:
+#                            KIND is error, warning or notice; here it goes
+#                            to stderr, and the launcher (launch.sh) shows
+#                            errors and warnings in a box as well
+#
 # VEXAL_ASSUME_NO_32BIT=1 makes vexal_runs_32bit answer no, so that the
-# 64-bit path can be tried on a machine that has both.
+# 64-bit path can be tried on a machine that has both. VEXAL_MSG_NAME, when
+# set, begins every message instead of the library's own name.
 
 VEXAL_WINE32_LOADER=${VEXAL_WINE32_LOADER:-/usr/lib/wine/wine}
 VEXAL_WINE64_LOADER=${VEXAL_WINE64_LOADER:-/usr/lib/wine/wine64}
 VEXAL_WHY=
 VEXAL_ARCH=
+
+vexal_tell() {
+  printf '%s\n' "$2" >&2
+}
 
 # The smallest 32-bit x86 Linux program: an ELF header, one program header
 # and the exit system call with code 42 (xor eax,eax; inc eax; xor ebx,ebx;
@@ -72,7 +82,7 @@ vexal_wine_loader() {
   case "$1" in
     win32) echo "$VEXAL_WINE32_LOADER" ;;
     win64) echo "$VEXAL_WINE64_LOADER" ;;
-    *) echo "machine: unknown build '$1' (win32 or win64)" >&2; return 1 ;;
+    *) vexal_tell error "${VEXAL_MSG_NAME:-machine}: unknown build '$1': the builds are win32 and win64."; return 1 ;;
   esac
 }
 
@@ -85,11 +95,13 @@ vexal_choose_arch() {
       return 0 ;;
     win32)
       if ! vexal_runs_32bit; then
-        echo "machine: the 32-bit build was asked for, but $VEXAL_WHY; use win64" >&2
+        vexal_tell error "${VEXAL_MSG_NAME:-machine}: the 32-bit build was asked for (win32), but $VEXAL_WHY.
+  What to do: use win64 (VEXAL_PLAY_ARCH=win64 or VEXAL_E2E_ARCH=win64), or leave the choice unset to get the build that runs here."
         return 1
       fi
       if [ ! -x "$VEXAL_WINE32_LOADER" ]; then
-        echo "machine: the 32-bit build was asked for, but $VEXAL_WINE32_LOADER is missing (it comes with the package wine32:i386)" >&2
+        vexal_tell error "${VEXAL_MSG_NAME:-machine}: the 32-bit build was asked for (win32), but its Wine loader $VEXAL_WINE32_LOADER is missing.
+  What to do: install the package wine32:i386 (sudo dpkg --add-architecture i386; sudo apt update; sudo apt install wine32:i386), or use win64."
         return 1
       fi
       VEXAL_ARCH=win32
@@ -97,7 +109,8 @@ vexal_choose_arch() {
       return 0 ;;
     "") ;;
     *)
-      echo "machine: unknown build '$forced' (the builds are win32 and win64)" >&2
+      vexal_tell error "${VEXAL_MSG_NAME:-machine}: unknown build '$forced' was asked for: the builds are win32 and win64.
+  What to do: set VEXAL_PLAY_ARCH (or VEXAL_E2E_ARCH) to win32 or win64, or unset it to get the build that runs here."
       return 1 ;;
   esac
   if vexal_runs_32bit; then

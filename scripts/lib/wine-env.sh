@@ -1,7 +1,8 @@
 # Shell functions for running Vexal.exe under Wine: the prefix, a headless X
 # server, the virtual desktop, waiting for windows, screenshots and a clean
-# stop. Source it from bash; every function prints its errors to stderr and
-# returns non-zero on failure.
+# stop. Source it from bash; every function gives its errors through
+# vexal_tell (machine.sh), which prints them to stderr, and returns non-zero
+# on failure.
 #
 #   vexal_wine_env PREFIX [ARCH]    export the environment for PREFIX, a prefix
 #                                   of the win32 (default) or win64 build;
@@ -9,7 +10,11 @@
 #   vexal_wine_prefix PREFIX [WxH] [ARCH]
 #                                   create or refresh PREFIX (fast when current);
 #                                   with WxH every program of the prefix runs in
-#                                   one Wine virtual desktop "Vexal" of that size
+#                                   one Wine virtual desktop "Vexal" of that size;
+#                                   a damaged prefix is made again, a failed or
+#                                   interrupted first one removed
+#   vexal_prefix_current PREFIX [WxH] [ARCH]
+#                                   succeeds when vexal_wine_prefix has nothing to do
 #   vexal_xvfb_start [WxH]          start Xvfb on a free display, export DISPLAY
 #   vexal_desktop_start NAME WxH EXE [ARGS...]
 #                                   start EXE inside a Wine virtual desktop
@@ -36,6 +41,10 @@ vexal_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LANG=zh_CN.UTF-8
   export LC_ALL=zh_CN.UTF-8
+  # Wine's own messages quote the C library's (strerror), which the locale
+  # would put into Chinese; the launcher quotes them to players in plain
+  # English. LANGUAGE changes no text of Wine's programs or of the game.
+  export LANGUAGE=en
 }
 
 # The classic Windows colour scheme, as registry values.
@@ -123,83 +132,307 @@ EOF
   fi
 }
 
+# What a prefix takes on disk, measured with du -sk right after a first
+# start (Wine 8.0 on Debian 12): 602688 KiB for win32 and 1295896 KiB for
+# win64, which holds both the 64- and the 32-bit DLLs. A first start asks for
+# a little more, so that it never fills a disk to the last block.
+vexal_prefix_needs_mb() {
+  case "$1" in
+    win64) echo 1330 ;;
+    *) echo 620 ;;
+  esac
+}
+
+# The space left, in MB (MiB), on the disk that holds PATH or, while PATH does
+# not exist yet, its nearest folder that does.
+vexal_free_mb() {
+  local dir=$1
+  while [ ! -d "$dir" ] && [ "$dir" != / ]; do dir=$(dirname "$dir"); done
+  LC_ALL=C df -Pk -- "$dir" 2>/dev/null | awk 'NR == 2 { print int($4 / 1024) }'
+}
+
+# A file for a program's output that stays readable when the game's own disk
+# is full: the session's runtime folder (memory on most desktops), else
+# TMPDIR or /tmp. Prints nothing and fails when none can be written.
+vexal_temp_file() {
+  local dir
+  for dir in "${XDG_RUNTIME_DIR:-}" "${TMPDIR:-}" /tmp /dev/shm; do
+    if [ -n "$dir" ] && [ -d "$dir" ] && [ -w "$dir" ] && mktemp "$dir/vexal-wine.XXXXXX" 2>/dev/null; then
+      return 0
+    fi
+  done
+  return 1
+}
+
+# Runs a command without the launcher's lock (VEXAL_LOCK_FD): Wine's server
+# outlives the programs it serves and would go on holding the lock.
+vexal_run() {
+  ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi; exec "$@" )
+}
+
+# Messages that stay up while something slow runs: the launcher shows them in
+# a box until vexal_busy_end (launch.sh); here they are plain notices.
+vexal_busy() {
+  vexal_tell notice "$1"
+}
+vexal_busy_end() {
+  return 0
+}
+
+# The stamp of a current prefix: the build, the Wine version and the settings.
+vexal_prefix_stamp() {
+  local desktop=$1 arch=$2
+  printf '%s %s %s\n' "$arch" "$(vexal_run "$VEXAL_WINE" --version 2>/dev/null)" \
+    "$(vexal_wine_reg_text "$desktop" | cksum)"
+}
+
+# Why the prefix PREFIX cannot be used as it is, or nothing. A whole
+# system.reg holds more than 1.5 MB (1657412 bytes for win32, 2926844 for
+# win64 here); wineboot run on a prefix whose system.reg was deleted writes a
+# stub of about 10 KB, and a first start cut short leaves a registry of 60 KB
+# to 1.4 MB and no stamp, which is written last. The game's settings in the
+# registry tell a prefix marked current from one whose registry was replaced.
+vexal_prefix_damage() {
+  local prefix=$1 stamp=$2 reg size
+  for reg in system.reg user.reg; do
+    if [ ! -e "$prefix/$reg" ]; then
+      echo "its registry file $reg is missing"
+      return 0
+    fi
+    size=$(stat -c %s "$prefix/$reg" 2>/dev/null || echo 0)
+    if [ "$size" -eq 0 ]; then
+      echo "its registry file $reg is empty"
+      return 0
+    fi
+  done
+  size=$(stat -c %s "$prefix/system.reg")
+  if [ "$size" -lt $((512 * 1024)) ]; then
+    echo "its registry file system.reg holds only $((size / 1024)) KB, where a whole one holds more than 1500 KB"
+    return 0
+  fi
+  if [ ! -f "$prefix/.vexal-stamp" ]; then
+    echo "the start that made it was cut short before it finished"
+    return 0
+  fi
+  if [ "$(cat "$prefix/.vexal-stamp")" = "$stamp" ]; then
+    if ! grep -q '^"ThemeActive"="0"' "$prefix/user.reg" ||
+       ! grep -q '^"MS Shell Dlg"="WenQuanYi Micro Hei"' "$prefix/system.reg"; then
+      echo "its registry lacks the game's settings, although the prefix is marked as set up"
+    fi
+  fi
+  return 0
+}
+
+# Succeeds when PREFIX is set up and current for DESKTOP and ARCH, so that
+# vexal_wine_prefix would return at once.
+vexal_prefix_current() {
+  local prefix=$1 desktop=${2:-} arch=${3:-win32} stamp
+  vexal_wine_env "$prefix" "$arch" || return 1
+  [ -x "$VEXAL_WINE" ] && [ -f "$prefix/.vexal-stamp" ] || return 1
+  stamp=$(vexal_prefix_stamp "$desktop" "$arch")
+  [ "$(cat "$prefix/.vexal-stamp")" = "$stamp" ] && [ -z "$(vexal_prefix_damage "$prefix" "$stamp")" ]
+}
+
+# One step of making a prefix: the command runs in the background, its output
+# appended to LOG, so that a signal is handled at once rather than after it.
+VEXAL_STEP_PID=
+vexal_prefix_step() {
+  local log=${1:-/dev/null}
+  shift
+  ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi; exec "$@" ) >>"$log" 2>&1 &
+  VEXAL_STEP_PID=$!
+  local code=0
+  wait "$VEXAL_STEP_PID" || code=$?
+  VEXAL_STEP_PID=
+  return "$code"
+}
+
+# Ends every Wine program of the prefix being made and removes all of it.
+VEXAL_BUILD_PREFIX= VEXAL_BUILD_LOG=
+vexal_prefix_discard() {
+  if [ -n "$VEXAL_STEP_PID" ]; then
+    kill -KILL "$VEXAL_STEP_PID" 2>/dev/null || true
+    wait "$VEXAL_STEP_PID" 2>/dev/null || true
+    VEXAL_STEP_PID=
+  fi
+  WINEPREFIX=$VEXAL_BUILD_PREFIX vexal_run wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX=$VEXAL_BUILD_PREFIX vexal_run wineserver -w >/dev/null 2>&1 || true
+  LC_ALL=C rm -rf -- "$VEXAL_BUILD_PREFIX" 2>/dev/null || true
+}
+
+vexal_prefix_interrupted() {
+  local signal=$1 number=$2
+  # A second Ctrl+C does not cut the cleaning short.
+  trap '' INT TERM HUP
+  vexal_busy_end
+  vexal_prefix_discard
+  [ -z "$VEXAL_BUILD_LOG" ] || rm -f "$VEXAL_BUILD_LOG"
+  local left="the half-made prefix was removed, so nothing is left half-done"
+  [ ! -e "$VEXAL_BUILD_PREFIX" ] || left="the half-made prefix could not be removed entirely: remove $VEXAL_BUILD_PREFIX by hand"
+  vexal_tell notice "${VEXAL_MSG_NAME:-wine-env}: the first start was stopped by SIG$signal while it made the Wine prefix $VEXAL_BUILD_PREFIX; $left.${VEXAL_PREFIX_NOTE:+ $VEXAL_PREFIX_NOTE}
+  What to do: nothing; start the game again when you want to play (the first start takes about half a minute)."
+  exit $((128 + number))
+}
+
 # Creates the prefix on first use; later calls compare a stamp of the Wine
-# version and the registry text and return at once when both still match.
+# version and the registry text and return at once when both still match and
+# the registry is whole. A damaged prefix is removed and made again; a first
+# start that fails or is stopped by SIGINT, SIGTERM or SIGHUP removes what it
+# made. Wine's output is kept in a temporary file outside the prefix, whose
+# disk may be full, and quoted when a step fails. VEXAL_PREFIX_NOTE, when
+# set, is added to the messages about a removed prefix.
 vexal_wine_prefix() {
-  local prefix=$1 desktop=${2:-} arch=${3:-win32}
+  local prefix=$1 desktop=${2:-} arch=${3:-win32} name=${VEXAL_MSG_NAME:-wine-env}
   vexal_wine_env "$prefix" "$arch" || return 1
   if [ ! -x "$VEXAL_WINE" ]; then
     vexal_wine_explain "the Wine loader $VEXAL_WINE for the $arch build is not installed" "" \
-      "run scripts/setup, which installs wine, wine32:i386 and wine64"
+      "install Wine: the packages wine, wine64 and, for the 32-bit build, wine32:i386 (scripts/setup installs them)"
     return 1
   fi
-  local stamp_file=$prefix/.vexal-stamp
-  local stamp
-  stamp="$arch $("$VEXAL_WINE" --version 2>/dev/null) $(vexal_wine_reg_text "$desktop" | cksum)"
-  if [ -f "$prefix/system.reg" ] && [ -f "$stamp_file" ] && [ "$(cat "$stamp_file")" = "$stamp" ]; then
-    return 0
+  local stamp_file=$prefix/.vexal-stamp stamp damage=
+  stamp=$(vexal_prefix_stamp "$desktop" "$arch")
+  if [ -e "$prefix" ]; then
+    damage=$(vexal_prefix_damage "$prefix" "$stamp")
+    if [ -z "$damage" ] && [ "$(cat "$stamp_file")" = "$stamp" ]; then
+      return 0
+    fi
   fi
-  mkdir -p "$prefix" || { vexal_wine_explain "the folder $prefix could not be made" "" \
-    "check that its parent folder exists and is writable"; return 1; }
-  local log=$prefix/vexal-wine.log
-  if [ ! -f "$prefix/system.reg" ]; then
-    echo "wine-env: creating the $arch Wine prefix $prefix (once)" >&2
-    if ! "$VEXAL_WINE" wineboot -i >"$log" 2>&1; then
-      vexal_wine_explain "Wine could not set up the prefix $prefix ($VEXAL_WINE wineboot -i)" "$log"
+  if [ -n "$damage" ]; then
+    vexal_tell notice "$name: the Wine prefix $prefix cannot be used: $damage. It is removed and made again now, as on a first start.${VEXAL_PREFIX_NOTE:+ $VEXAL_PREFIX_NOTE}"
+    local out
+    if ! out=$(LC_ALL=C rm -rf -- "$prefix" 2>&1); then
+      vexal_tell error "$name: the damaged Wine prefix $prefix could not be removed.
+  rm said: $(printf '%s\n' "$out" | tail -n 1)
+  What to do: remove that folder yourself (rm -rf '$prefix'), then start again."
       return 1
     fi
-    wineserver -w
   fi
-  local marlett
-  for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
-    if [ -f "$marlett" ]; then
-      cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
-      break
+
+  local fresh=
+  if [ ! -e "$prefix" ]; then
+    fresh=1
+    local needs free
+    needs=$(vexal_prefix_needs_mb "$arch")
+    free=$(vexal_free_mb "$prefix")
+    if [ -n "$free" ] && [ "$free" -lt "$needs" ]; then
+      vexal_tell error "$name: there is not enough room to make the Wine prefix $prefix: it needs about $needs MB, and the disk that holds it has $free MB free. Nothing was made.
+  What to do: free at least $((needs - free)) MB on that disk, or set XDG_DATA_HOME to a folder on a disk with more room, then start again."
+      return 1
     fi
-  done
+  fi
+
+  VEXAL_BUILD_PREFIX=$prefix
+  VEXAL_BUILD_LOG=$(vexal_temp_file) || VEXAL_BUILD_LOG=
+  local log=${VEXAL_BUILD_LOG:-/dev/null} traps
+  traps=$(trap -p INT TERM HUP)
+  if [ -n "$fresh" ]; then
+    trap 'vexal_prefix_interrupted INT 2' INT
+    trap 'vexal_prefix_interrupted TERM 15' TERM
+    trap 'vexal_prefix_interrupted HUP 1' HUP
+    vexal_busy "$name: making the $arch Wine prefix $prefix (once: about half a minute, $(vexal_prefix_needs_mb "$arch") MB)"
+  fi
+  local failed= todo=
+  if ! LC_ALL=C mkdir -p -- "$prefix" 2>>"$log"; then
+    failed="the folder $prefix could not be made"
+    todo="check that $(dirname "$prefix") exists and that you may write there"
+  elif [ -n "$fresh" ] && ! vexal_prefix_step "$log" "$VEXAL_WINE" wineboot -i; then
+    failed="Wine could not set up the prefix $prefix ($VEXAL_WINE wineboot -i)"
+  elif [ -n "$fresh" ] && ! vexal_prefix_step "$log" wineserver -w; then
+    failed="the Wine server of $prefix did not end cleanly"
+  fi
+  if [ -z "$failed" ]; then
+    local marlett
+    for marlett in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf; do
+      if [ -f "$marlett" ]; then
+        if ! LC_ALL=C cp -f -- "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf" 2>>"$log"; then
+          failed="Wine's font Marlett could not be copied into $prefix"
+        fi
+        break
+      fi
+    done
+  fi
   local reg=$prefix/vexal-settings.reg
-  vexal_wine_reg_text "$desktop" >"$reg"
-  if ! "$VEXAL_WINE" regedit "$reg" >"$log" 2>&1; then
-    vexal_wine_explain "Wine could not write the settings into $prefix ($VEXAL_WINE regedit)" "$log"
-    return 1
+  if [ -z "$failed" ]; then
+    if ! vexal_wine_reg_text "$desktop" 2>>"$log" >"$reg"; then
+      failed="the game's settings could not be written to $reg"
+    elif ! vexal_prefix_step "$log" "$VEXAL_WINE" regedit "$reg"; then
+      failed="Wine could not write the settings into $prefix ($VEXAL_WINE regedit)"
+    elif ! vexal_prefix_step "$log" wineserver -w; then
+      failed="the Wine server of $prefix did not end cleanly"
+    elif ! grep -q '^"MS Shell Dlg"="WenQuanYi Micro Hei"' "$prefix/system.reg" 2>/dev/null ||
+         ! grep -q '^"ThemeActive"="0"' "$prefix/user.reg" 2>/dev/null; then
+      failed="the game's settings did not reach the registry of $prefix"
+    elif ! printf '%s\n' "$stamp" 2>>"$log" >"$stamp_file"; then
+      failed="the prefix $prefix could not be marked as set up"
+    fi
   fi
-  wineserver -w
-  if ! grep -q 'WenQuanYi Micro Hei' "$prefix/system.reg"; then
-    echo "wine-env: the font substitutes did not reach $prefix/system.reg" >&2
-    return 1
+  vexal_busy_end
+  if [ -n "$failed" ]; then
+    if [ -n "$fresh" ]; then
+      vexal_prefix_discard
+      failed="$failed. The half-made prefix was removed"
+      [ ! -e "$prefix" ] || failed="$failed in part only: remove $prefix by hand"
+    fi
+    vexal_wine_explain "$failed" "$log" "$todo" "$prefix"
   fi
-  printf '%s\n' "$stamp" >"$stamp_file"
+  [ -z "$VEXAL_BUILD_LOG" ] || rm -f "$VEXAL_BUILD_LOG"
+  VEXAL_BUILD_LOG=
+  trap - INT TERM HUP
+  eval "$traps"
+  [ -z "$failed" ]
 }
 
 # Says what failed, the likely cause (read from Wine's own output in LOG when
-# there is one) and what to do, instead of a bare "failed".
+# there is one) and what to do, instead of a bare "failed". PREFIX, when
+# given, is the prefix whose disk a "no space" is about.
 vexal_wine_explain() {
-  local what=$1 log=${2:-} todo=${3:-} text= cause advice=
-  [ -n "$log" ] && [ -f "$log" ] && text=$(grep -v -e ':fixme:' -e 'Unhandled type' "$log" | tail -n 5)
+  local what=$1 log=${2:-} todo=${3:-} prefix=${4:-${WINEPREFIX:-}} text= cause advice=
+  local name=${VEXAL_MSG_NAME:-wine-env}
+  [ "$log" != /dev/null ] || log=
+  if [ -n "$log" ] && [ -f "$log" ]; then
+    text=$(grep -v -e ':fixme:' -e 'Unhandled type' "$log" | tail -n 5 | LC_ALL=C cut -c 1-200) || true
+  fi
   case "$text" in
+    *"No space left on device"*|*"Disk quota exceeded"*)
+      cause="the disk that holds $prefix is full"
+      advice="free space on that disk (a first start needs about $(vexal_prefix_needs_mb "${WINEARCH:-win32}") MB), or set XDG_DATA_HOME to a folder on a disk with more room, then start again" ;;
+    *"Read-only file system"*)
+      cause="Wine may not write in $prefix: its disk is mounted read-only"
+      advice="mount that disk read-write, or set XDG_DATA_HOME to a folder you can write to" ;;
+    *"Permission denied"*)
+      cause="Wine was refused a file or folder that it needs (named above)"
+      advice="make that file or folder yours and writable (chown, chmod), or remove $prefix and start again" ;;
     *"Exec format error"*|*"cannot execute binary file"*)
       cause="this machine cannot run 32-bit programs (its kernel may have 32-bit emulation disabled)"
       advice="use the 64-bit build: scripts/play picks it by itself; for the tests set VEXAL_E2E_ARCH=win64" ;;
     *"is a 64-bit installation"*|*"is a 32-bit installation"*)
       cause="the prefix was made for the other build (win32 and win64 need prefixes of their own)"
-      advice="remove $WINEPREFIX and run again" ;;
+      advice="remove $prefix and run again" ;;
     *"not owned by you"*)
       cause="the prefix belongs to another user"
-      advice="run as the owner of the prefix, or remove $WINEPREFIX" ;;
+      advice="run as the owner of the prefix, or remove $prefix" ;;
     *"No such file or directory"*|*"could not load"*|*"failed to load"*)
       cause="part of the Wine installation is missing"
-      advice="run scripts/setup, which installs wine, wine32:i386 and wine64" ;;
+      advice="install the packages wine, wine64 and wine32:i386 again (scripts/setup does it)" ;;
     *)
       cause="not known from what Wine printed" ;;
   esac
   todo=${todo:-$advice}
-  {
-    echo "wine-env: $what."
-    [ -n "$text" ] || [ -z "$log" ] || text="(Wine printed nothing)"
-    [ -z "$text" ] || printf '  Wine said:\n%s\n' "$(printf '%s\n' "$text" | sed 's/^/    /')"
-    [ -z "$log" ] || echo "  Likely cause: $cause."
-    echo "  What to do: ${todo:-remove $WINEPREFIX and run again; if it fails again, run $VEXAL_WINE wineboot -i by hand to see everything Wine prints}."
-  } >&2
+  local message
+  message="$name: $what."
+  [ -n "$text" ] || [ -z "$log" ] || text="(Wine printed nothing)"
+  if [ -z "$log" ] && [ -n "${2:-}" ]; then
+    message="$message
+  (Wine's output could not be kept: no folder for temporary files could be written.)"
+  fi
+  [ -z "$text" ] || message="$message
+  Wine said:
+$(printf '%s\n' "$text" | sed 's/^/    /')"
+  [ -z "$log" ] || message="$message
+  Likely cause: $cause."
+  message="$message
+  What to do: ${todo:-remove $prefix and run again; if it fails again, run $VEXAL_WINE wineboot -i by hand to see everything Wine prints}."
+  vexal_tell error "$message"
 }
 
 # Picks the first display number without a lock file or socket.

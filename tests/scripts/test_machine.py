@@ -1,7 +1,9 @@
 """scripts/lib on machines with and without 32-bit support: the detection's
 two answers, the forced choices, and a Wine that cannot start explained
-rather than reported as a bare failure."""
+rather than reported as a bare failure; what the launcher's checks make of a
+prefix's registry, and the text its message boxes get."""
 
+import glob
 import os
 import subprocess
 import tempfile
@@ -76,6 +78,103 @@ class MachineTest(unittest.TestCase):
         self.assertNotEqual(out.returncode, 0)
         self.assertIn("is not installed", out.stderr)
         self.assertIn("scripts/setup", out.stderr)
+
+    def test_a_registry_that_is_missing_empty_cut_short_or_replaced(self):
+        stamp = "win32 wine-8.0 1 2"
+        whole = b'"MS Shell Dlg"="WenQuanYi Micro Hei"\n'.ljust(1600 * 1024, b";")
+        settings = b'"ThemeActive"="0"\n'
+        for label, system, user, marked, said in (
+                ("whole", whole, settings, stamp, ""),
+                ("system.reg missing", None, settings, stamp, "system.reg is missing"),
+                ("user.reg missing", whole, None, stamp, "user.reg is missing"),
+                ("system.reg empty", b"", settings, stamp, "system.reg is empty"),
+                ("a stub of 10 KB", b"WINE REGISTRY Version 2\n".ljust(10000, b";"), settings, stamp,
+                 "system.reg holds only 9 KB"),
+                ("no stamp: a first start cut short", whole, settings, None, "cut short"),
+                ("user.reg made anew by Wine", whole, b"WINE REGISTRY Version 2\n", stamp, "lacks the game's settings"),
+                # A stamp of another Wine or other settings: the prefix is refreshed, not remade.
+                ("an older stamp", whole, b"WINE REGISTRY Version 2\n", "win32 wine-7.0 1 2", "")):
+            with self.subTest(label), tempfile.TemporaryDirectory() as prefix:
+                for name, data in (("system.reg", system), ("user.reg", user)):
+                    if data is not None:
+                        with open(os.path.join(prefix, name), "wb") as f:
+                            f.write(data)
+                if marked:
+                    with open(os.path.join(prefix, ".vexal-stamp"), "w") as f:
+                        f.write(marked + "\n")
+                out = bash(f'source "{LIB}/wine-env.sh"; vexal_prefix_damage "$1" "$2"', prefix, stamp)
+                self.assertEqual(out.returncode, 0, out.stderr)
+                self.assertIn(said, out.stdout)
+                self.assertEqual(out.stdout == "", said == "", out.stdout)
+
+    def test_scores_that_cannot_be_kept_are_told_by_the_modes_of_file_and_folder(self):
+        """As a player who is not root: root may write what its modes forbid."""
+        as_player = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.geteuid() == 0 else []
+        for label, file_mode, folder_mode, said in (
+                ("both writable", 0o644, 0o755, ""),
+                ("no file yet", None, 0o755, ""),
+                ("a read-only file", 0o444, 0o755, "vexalrec.res is read-only. "),
+                # The game then writes into the file itself.
+                ("a folder that takes no new file", 0o644, 0o555, ""),
+                ("a folder that takes no file, and none there", None, 0o555, "cannot be written (Permission denied)"),
+                ("neither", 0o444, 0o555, "cannot be written (Permission denied)")):
+            with self.subTest(label), tempfile.TemporaryDirectory() as work:
+                folder = os.path.join(work, "game")
+                os.mkdir(folder)
+                if file_mode is not None:
+                    with open(os.path.join(folder, "vexalrec.res"), "wb") as f:
+                        f.write(b"\0" * 160)
+                    os.chmod(os.path.join(folder, "vexalrec.res"), file_mode)
+                if as_player:
+                    for path in (work, folder, *glob.glob(os.path.join(folder, "*"))):
+                        os.chown(path, 65534, 65534)
+                os.chmod(folder, folder_mode)
+                out = subprocess.run([*as_player, "bash", "-c", f'source "{LIB}/launch.sh"; vexal_check_scores vexal "$1"',
+                                      "bash", folder], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, text=True, timeout=60,
+                                     # No display: the warning goes to stderr, not into a box.
+                                     env={k: v for k, v in os.environ.items() if k != "DISPLAY"})
+                self.assertEqual(out.returncode, 0, out.stderr)
+                if said:
+                    self.assertIn("new high scores will not be kept", out.stderr)
+                    self.assertIn(said, out.stderr)
+                    self.assertIn("What to do: ", out.stderr)
+                    if "read-only" in said:
+                        self.assertIn("chmod u+w", out.stderr)
+                else:
+                    self.assertEqual(out.stderr, "")
+                self.assertEqual(sorted(os.listdir(folder)), ["vexalrec.res"] if file_mode is not None else [],
+                                 "the check leaves nothing behind")
+
+    def test_message_box_text_is_ascii_and_fits_the_box(self):
+        long_path = "/home/player/" + "a" * 100 + "/vexal"
+        for label, text, shown_as in (
+                ("short", "vexal: starting", "vexal: starting"),
+                ("long words", "vexal: " + "word " * 40, "vexal: " + "word " * 40),
+                ("curly quotes", "vexal: it said \u2018no\u2019", "vexal: it said 'no'"),
+                ("a folder in Chinese", "vexal: in /home/\u73a9\u5bb6/vexal", "vexal: in /home/??/vexal"),
+                ("a path longer than the box", f"vexal: in {long_path} now", f"vexal: in {long_path} now"),
+                ("not UTF-8", "vexal: b\udcffad", "vexal: b?ad")):
+            with self.subTest(label):
+                data = text.encode("utf-8", errors="surrogateescape")
+                out = subprocess.run(["bash", "-c", f'source "{LIB}/launch.sh"; vexal_box_text'], input=data,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+                shown = out.stdout.decode("ascii")
+                lines = shown.splitlines()
+                self.assertTrue(lines, out.stderr)
+                for line in lines:
+                    self.assertLessEqual(len(line), 72, line)
+                # Only the white space differs: nothing of the text is lost.
+                self.assertEqual("".join(shown.split()), "".join(shown_as.split()), shown)
+
+    def test_a_wrapped_line_keeps_its_indentation(self):
+        text = "vexal: first line\n  What to do: " + "mend it " * 20
+        out = subprocess.run(["bash", "-c", f'source "{LIB}/launch.sh"; vexal_box_text'], input=text.encode(),
+                             stdout=subprocess.PIPE, timeout=60)
+        lines = out.stdout.decode().splitlines()
+        self.assertEqual(lines[0], "vexal: first line")
+        self.assertTrue(lines[1].startswith("  What to do: mend it"), lines)
+        self.assertTrue(all(line.startswith("    mend") or line.startswith("    it") for line in lines[2:]), lines)
 
 
 if __name__ == "__main__":

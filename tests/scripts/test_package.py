@@ -159,6 +159,9 @@ class DebTest(unittest.TestCase):
         self.assertTrue(any(d.startswith("wine ") or d == "wine" for d in depends), depends)
         self.assertIn("wine64 | wine32", depends, "either Wine serves one of the builds")
         self.assertIn("fonts-wqy-microhei", depends, "the font the prefix maps the dialogs to")
+        recommends = [d.strip() for d in self.field("Recommends").split(",")]
+        self.assertIn("xdotool", recommends, "what brings a running game to the front")
+        self.assertIn("x11-utils", recommends, "xmessage, the message box of the last resort")
 
     def test_files_modes_and_owner(self):
         listing = run(["dpkg-deb", "-c", self.deb]).stdout.decode().splitlines()
