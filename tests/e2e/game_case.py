@@ -244,7 +244,10 @@ class GameCase(unittest.TestCase):
             time.sleep(max(0.0, seconds - (time.monotonic() - t0)))
         finally:
             samples = sampler.stop()
-        self.assertGreater(sampler.grabs / seconds, 100, "sampled at least every 10 ms")
+        # The frames last 50 ms: a grab at least every 40 ms sees each one, however busy the
+        # machine is otherwise.
+        self.assertGreater(sampler.grabs, 0, "the client area was sampled")
+        self.assertLess(sampler.longest_gap, 0.040, "no frame can fall between two grabs")
         return Frames(game, samples)
 
     def learn_readers(self):

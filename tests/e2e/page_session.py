@@ -462,9 +462,12 @@ class PageSampler:
       const kx = canvas.width / cw, ky = canvas.height / ch;
       const gx = Math.round(ax * kx), gy = Math.round(ay * ky);
       const gw = Math.max(1, Math.round((ax + aw) * kx) - gx), gh = Math.max(1, Math.round((ay + ah) * ky) - gy);
-      const s = { frames: [], grabs: 0, previous: null, t0: performance.now(), area: [ax, ay, aw, ah], kx, ky, cw, ch };
+      const s = { frames: [], grabs: 0, last: null, longest: 0, previous: null, t0: performance.now(), area: [ax, ay, aw, ah], kx, ky, cw, ch };
       s.timer = setInterval(() => {
         const data = ctx.getImageData(gx, gy, gw, gh).data;
+        const now = performance.now();
+        if (s.last !== null) s.longest = Math.max(s.longest, now - s.last);
+        s.last = now;
         s.grabs += 1;
         const words = new Uint32Array(data.buffer);
         const p = s.previous;
@@ -488,12 +491,13 @@ class PageSampler:
             rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; } }
         let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
         return [t, cw, ch, btoa(text)]; });
-      const result = { grabs: s.grabs, frames: out }; delete window.vexalSampler; return result;
+      const result = { grabs: s.grabs, longest: s.longest / 1000, frames: out }; delete window.vexalSampler; return result;
     })()"""
 
     def __init__(self, session, area=None):
         self.session, self.area = session, area
         self.grabs = 0
+        self.longest_gap = 0.0
 
     def start(self):
         self.session.page.evaluate(f"{self.START_JS}({json.dumps(list(self.area) if self.area else None)})")
@@ -502,4 +506,5 @@ class PageSampler:
     def stop(self):
         result = self.session.page.evaluate(self.STOP_JS, timeout=120)
         self.grabs = result["grabs"]
+        self.longest_gap = result["longest"]
         return [(t, harness.Image(w, h, base64.b64decode(data))) for t, w, h, data in result["frames"]]

@@ -52,6 +52,7 @@ class ScreenSampler:
         self.interval = interval
         self.frames = []
         self.grabs = 0
+        self.longest_gap = 0.0  # seconds between two grabs, at the most
         self._stop = threading.Event()
         self._thread = None
         self._error = None
@@ -85,8 +86,13 @@ class ScreenSampler:
             root = lib.XDefaultRootWindow(dpy)
             t0 = time.monotonic()
             previous = None
+            last = None
             while not self._stop.is_set():
                 raw = self._grab(lib, dpy, root)
+                now = time.monotonic()
+                if last is not None:
+                    self.longest_gap = max(self.longest_gap, now - last)
+                last = now
                 self.grabs += 1
                 if raw != previous:
                     self.frames.append((time.monotonic() - t0, raw))
