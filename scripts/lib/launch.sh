@@ -170,13 +170,13 @@ vexal_busy() {
   vexal_busy_end
   text=$(printf '%s\n' "$text" | vexal_box_text)
   if command -v zenity >/dev/null 2>&1; then
-    ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi
+    ( vexal_drop_lock
       exec zenity --info --title=Vexal --no-markup --width=560 --text="$text" ) >/dev/null 2>&1 &
   elif command -v kdialog >/dev/null 2>&1; then
-    ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi
+    ( vexal_drop_lock
       exec kdialog --title Vexal --passivepopup "$text" 300 ) >/dev/null 2>&1 &
   elif command -v xmessage >/dev/null 2>&1; then
-    ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi
+    ( vexal_drop_lock
       LC_ALL=C exec xmessage -center -title Vexal -buttons '' -file - ) <<<"$text" >/dev/null 2>&1 &
   else
     return 0

@@ -167,7 +167,14 @@ vexal_temp_file() {
 # Runs a command without the launcher's lock (VEXAL_LOCK_FD): Wine's server
 # outlives the programs it serves and would go on holding the lock.
 vexal_run() {
-  ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi; exec "$@" )
+  ( vexal_drop_lock; exec "$@" )
+}
+
+# Closes the lock in a subshell that is about to become another program, so
+# that the subshell's number, $!, stays the program's.
+vexal_drop_lock() {
+  if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi
+  return 0
 }
 
 # Messages that stay up while something slow runs: the launcher shows them in
@@ -239,7 +246,7 @@ VEXAL_STEP_PID=
 vexal_prefix_step() {
   local log=${1:-/dev/null}
   shift
-  ( if [ -n "${VEXAL_LOCK_FD:-}" ]; then exec {VEXAL_LOCK_FD}>&-; fi; exec "$@" ) >>"$log" 2>&1 &
+  ( vexal_drop_lock; exec "$@" ) >>"$log" 2>&1 &
   VEXAL_STEP_PID=$!
   local code=0
   wait "$VEXAL_STEP_PID" || code=$?
