@@ -6,8 +6,11 @@
 #include "game/game_state.h"
 #include "scores/high_scores.h"
 
+// Whether the stored table differs from the one this tab last took up or
+// wrote; and the note that it has just taken it up or written it.
 extern "C" __attribute__((import_module("env"), import_name("WebTableChangedElsewhere"))) int
 WebTableChangedElsewhere();
+extern "C" __attribute__((import_module("env"), import_name("WebTableSeen"))) void WebTableSeen();
 
 namespace {
 
@@ -39,8 +42,10 @@ void TableEntered(int rank) {
     }
   }
   SaveHighScores();
+  WebTableSeen();
 }
 
 extern "C" __attribute__((export_name("VexalReloadTable"))) void VexalReloadTable() {
   ReadStoredEntries();
+  WebTableSeen();
 }

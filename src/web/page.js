@@ -160,6 +160,7 @@ function restartProgram() {
   }
   document.getElementById("ended").hidden = true;
   notices.clear();
+  tableSeen = null;
   startProgram(compiled);
 }
 

@@ -126,7 +126,7 @@ function wake(call, value) {
 
 // ---- the message loop --------------------------------------------------------------------
 
-const queue = [];  // {window, kind: "input" | "dialog" | "internal", run}
+const queue = [];  // {window, kind: "input" | "dialog" | "internal" | "idle", run}
 
 function post(window, kind, run) {
   if (!program || program.ended) return;
@@ -159,6 +159,8 @@ function nextMessage() {
       continue;
     }
     if (m.kind === "dialog" && windowDisabled(m.window)) continue;
+    // Work that must not land inside a suspended call waits until none is.
+    if (m.kind === "idle" && modal) continue;
     queue.splice(i, 1);
     return m.run;
   }

@@ -13,7 +13,10 @@ const files = new Map();  // handle -> {name, data, position, writing}
 let nextFile = 3;
 const unreadable = new Set();
 const notices = new Set();
-let tableChangedElsewhere = false;
+// The stored tables as this tab last took them up or wrote them: when they
+// differ at an entry, another tab has saved meanwhile, whether or not its
+// storage event has arrived yet.
+let tableSeen = null;
 
 function store() {
   try {
@@ -95,6 +98,16 @@ function fileName(address) {
   return decodeGbk(memory().cString(address));
 }
 
+function storedTables() {
+  const s = store();
+  if (!s) return null;
+  try {
+    return JSON.stringify(TABLE_FILES.map((name) => s.getItem(STORE_PREFIX + name)));
+  } catch (error) {
+    return null;
+  }
+}
+
 function noteShortTable(name, bytes) {
   if (TABLE_FILES.includes(name) && bytes.length < 160) {
     notice(`short ${name}`, `The stored ${name} holds ${bytes.length} bytes, not the 160 of a whole table: `
@@ -105,6 +118,8 @@ function noteShortTable(name, bytes) {
 const fileImports = {
   _lopen: (path, mode) => {
     const name = fileName(path);
+    // The first read of a table is the game taking it up as it starts.
+    if (tableSeen === null && mode !== OF_WRITE && TABLE_FILES.includes(name)) tableSeen = storedTables();
     const bytes = readEntry(name);
     if (!bytes) return HFILE_ERROR;
     if (mode === OF_WRITE) return openFile(name, bytes.slice(), true);
@@ -170,24 +185,22 @@ const fileImports = {
     return 1;
   },
   WebTableChangedElsewhere: () => {
-    const changed = tableChangedElsewhere;
-    tableChangedElsewhere = false;
-    return changed ? 1 : 0;
+    const now = storedTables();
+    return now !== null && now !== tableSeen ? 1 : 0;
+  },
+  WebTableSeen: () => {
+    tableSeen = storedTables();
   },
 };
 
-// Another tab of this page wrote a table: this one takes it up, at once or,
-// while its name entry is open, when the entry is made.
+// Another tab of this page saved a table: this one takes it up once no call
+// of its program is suspended. A call inside the name entry holds a slot
+// opened in the table as it was; the entry itself then puts the new name into
+// the stored table.
 function watchOtherTabs() {
   window.addEventListener("storage", (event) => {
     if (!event.key || !TABLE_FILES.some((name) => event.key === STORE_PREFIX + name)) return;
-    if (!program || program.ended) return;
-    tableChangedElsewhere = true;
-    const nameEntryOpen = [...windows.values()].some((w) => w.templateId === 1002);
-    if (!nameEntryOpen) post(mainWindow, "internal", () => {
-      tableChangedElsewhere = false;
-      callProgram("VexalReloadTable");
-    });
+    post(mainWindow, "idle", () => callProgram("VexalReloadTable"));
   });
 }
 

@@ -142,6 +142,12 @@ class Page:
         for domain in ("Page", "Runtime", "Network"):
             self.send(f"{domain}.enable")
 
+    def close(self):
+        """Closes the tab."""
+        if self._event in self.browser.listeners:
+            self.browser.listeners.remove(self._event)
+        self.browser.send("Target.closeTarget", {"targetId": self.target})
+
     def _event(self, message):
         if message.get("sessionId") != self.session:
             return
