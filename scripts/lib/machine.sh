@@ -63,7 +63,8 @@ vexal_runs_32bit() {
     vexal_write_elf32_probe >"$work/elf32"
     chmod +x "$work/elf32"
     local out code
-    out=$("$work/elf32" 2>&1)
+    # In the C locale, so that the shell's own refusal is plain English whatever the player's locale.
+    out=$(LC_ALL=C; export LC_ALL; "$work/elf32" 2>&1)
     code=$?
     rm -rf "$work"
     if [ "$code" -eq 42 ]; then

@@ -45,6 +45,14 @@ class MachineTest(unittest.TestCase):
         self.assertEqual((code, arch), (0, "win64"))
         self.assertIn("VEXAL_ASSUME_NO_32BIT", why)
 
+    def test_a_test_program_refused_is_told_in_plain_ascii_whatever_the_locale(self):
+        # A program no kernel runs stands in for a kernel without 32-bit emulation.
+        out = bash(f'source "{LIB}/machine.sh"; '
+                   'vexal_write_elf32_probe() { printf "\\177ELF\\001\\001\\001\\000\\000broken"; }; '
+                   'vexal_runs_32bit; printf "%s" "$VEXAL_WHY"', LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
+        self.assertIn("cannot run 32-bit x86 code (a 32-bit test program gave exit code 126", out.stdout)
+        self.assertTrue(out.stdout.isascii(), out.stdout)
+
     def test_forced_choices(self):
         for forced, no32, expect_code, expect_arch, message in (
                 ("win64", "", 0, "win64", ""),
