@@ -24,7 +24,7 @@ target_link_options(vexal_core PRIVATE
 set_target_properties(vexal_core PROPERTIES LINK_DEPENDS ${VEXAL_WEB_IMPORTS})
 
 # The calls that suspend the program until the page resumes it.
-set(VEXAL_ASYNC_IMPORTS env.WebPause,env.MessageBoxA,env.DialogBoxParamA)
+set(VEXAL_ASYNC_IMPORTS env.WebPause,env.MessageBoxA,env.DialogBoxParamA,env.WebTableBegin,env.WebTableEnd)
 set(VEXAL_WASM ${CMAKE_BINARY_DIR}/vexal.wasm)
 add_custom_command(OUTPUT ${VEXAL_WASM}
   COMMAND ${VEXAL_WASM_OPT} $<TARGET_FILE:vexal_core> --asyncify

@@ -19,7 +19,9 @@
 void PauseFrame(DWORD milliseconds);
 
 // Called as soon as a new entry has entered the high-score table (`rank` is
-// its index). The Windows build keeps the table in memory until the window
-// is destroyed; the page, which a browser may end without warning, saves it
-// at once.
-void TableEntered(int rank);
+// its index), before the table dialog shows it; `owner` is the window the
+// check runs for. Both builds save the table at once, since a game may end
+// without its window being destroyed: the Windows build into its file (and
+// says so when it cannot), the page into the browser's storage, merged with
+// what other tabs have stored meanwhile.
+void TableEntered(HWND owner, int rank);

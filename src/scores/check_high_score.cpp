@@ -12,7 +12,7 @@ void CheckHighScore(HWND owner) {
   OpenSlot(rank);
   ShowNameDialog(owner);
   FillSlot(rank, playerName, game.score);
-  TableEntered(rank);
+  TableEntered(owner, rank);
   ShowHighScoreDialog(owner);
 }
 

@@ -140,8 +140,8 @@ void LoadHighScores() {
   game.tableDirty = 0;
 }
 
-void SaveHighScores() {
-  if (game.tableDirty == 0) return;
+bool SaveHighScores() {
+  if (game.tableDirty == 0) return true;
   BYTE bytes[TABLE_BYTES];
   TableBytes(bytes);
 
@@ -159,20 +159,21 @@ void SaveHighScores() {
     HFILE there = _lopen(PRIMARY_FILE, OF_READ);
     if (there != HFILE_ERROR) {
       _lclose(there);
-      return;
+      return false;
     }
-    ReplaceWhole(PRIMARY_FILE, PRIMARY_TEMP, false, bytes);
-    return;
+    return ReplaceWhole(PRIMARY_FILE, PRIMARY_TEMP, false, bytes) == REPLACED;
   }
   _lclose(file);
-  if (ReplaceWhole(target, temporary, true, bytes) != NO_TEMPORARY) return;
+  Replaced replaced = ReplaceWhole(target, temporary, true, bytes);
+  if (replaced != NO_TEMPORARY) return replaced == REPLACED;
 
   // A folder where no new file can be made: the table is written into the
   // file itself, which never makes it shorter.
   file = _lopen(target, OF_WRITE);
-  if (file == HFILE_ERROR) return;
-  WriteAll(file, bytes, TABLE_BYTES);
-  _lclose(file);
+  if (file == HFILE_ERROR) return false;
+  bool written = WriteAll(file, bytes, TABLE_BYTES);
+  if (_lclose(file) == HFILE_ERROR) written = false;
+  return written;
 }
 
 int FindRank(int32_t score) {

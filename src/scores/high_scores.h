@@ -2,7 +2,9 @@
 #include <stdint.h>
 
 void LoadHighScores();
-void SaveHighScores();
+// Writes the table if an entry has entered it since loading; false when it
+// had to be written and is not on the disk whole.
+bool SaveHighScores();
 // Index 0..9 where the score enters the table, 10 if it does not.
 int FindRank(int32_t score);
 void OpenSlot(int index);

@@ -1,4 +1,4 @@
 #include "platform/platform.h"
+#include "scores/save_entry.h"
 
-// The table is written once, when the main window is destroyed.
-void TableEntered(int) {}
+void TableEntered(HWND owner, int) { SaveEntry(owner); }

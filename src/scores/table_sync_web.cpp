@@ -1,16 +1,18 @@
-// The page saves the table as soon as an entry enters it. Another tab of the
-// same page may have saved one meanwhile: the stored table is then read
-// again and the new entry put into it, so that neither is lost.
+// The page saves the table as soon as an entry enters it, in one transaction
+// of the browser's storage: the stored table is read in it, the entry goes
+// into that table by the game's own rules, and the table is written back
+// before the transaction commits. Another tab's entry made meanwhile is in
+// the table read, and so is kept.
 #include "platform/byte_strings.h"
 #include "platform/platform.h"
 #include "game/game_state.h"
 #include "scores/high_scores.h"
 
-// Whether the stored table differs from the one this tab last took up or
-// wrote; and the note that it has just taken it up or written it.
-extern "C" __attribute__((import_module("env"), import_name("WebTableChangedElsewhere"))) int
-WebTableChangedElsewhere();
-extern "C" __attribute__((import_module("env"), import_name("WebTableSeen"))) void WebTableSeen();
+// Both suspend the program. Begin: 1 once the stored files are read in a
+// transaction still open for writing, 0 where the browser keeps nothing. End:
+// what was written since goes into that transaction; 1 once it is committed.
+extern "C" __attribute__((import_module("env"), import_name("WebTableBegin"))) int WebTableBegin();
+extern "C" __attribute__((import_module("env"), import_name("WebTableEnd"))) int WebTableEnd();
 
 namespace {
 
@@ -29,11 +31,12 @@ void ReadStoredEntries() {
 
 }  // namespace
 
-void TableEntered(int rank) {
-  if (WebTableChangedElsewhere()) {
-    char name[NAME_LIMIT + 1];
-    MemCopy(name, game.HighScoreTable[rank].name, NAME_LIMIT);
-    name[NAME_LIMIT] = 0;
+void TableEntered(HWND, int rank) {
+  char name[NAME_LIMIT + 1];
+  MemCopy(name, game.HighScoreTable[rank].name, NAME_LIMIT);
+  name[NAME_LIMIT] = 0;
+  // Where the browser keeps nothing, the table in memory is all there is.
+  if (WebTableBegin()) {
     ReadStoredEntries();
     int again = FindRank(game.score);
     if (again < HIGH_SCORE_COUNT) {
@@ -42,10 +45,8 @@ void TableEntered(int rank) {
     }
   }
   SaveHighScores();
-  WebTableSeen();
+  WebTableEnd();
 }
 
-extern "C" __attribute__((export_name("VexalReloadTable"))) void VexalReloadTable() {
-  ReadStoredEntries();
-  WebTableSeen();
-}
+// Another tab has written the table: the page has read it anew.
+extern "C" __attribute__((export_name("VexalReloadTable"))) void VexalReloadTable() { ReadStoredEntries(); }

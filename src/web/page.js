@@ -151,7 +151,7 @@ function showEnded() {
   document.getElementById("ended").hidden = false;
 }
 
-function restartProgram() {
+async function restartProgram() {
   if (program && !program.ended) {
     // Dropped without its end: what it had to keep is kept already.
     program.ended = true;
@@ -160,7 +160,7 @@ function restartProgram() {
   }
   document.getElementById("ended").hidden = true;
   notices.clear();
-  tableSeen = null;
+  await takeUpStoredFiles();
   startProgram(compiled);
 }
 
@@ -216,6 +216,7 @@ async function startPage() {
   watchScreen();
   await loadFace();
   compiled = await compileProgram();
+  await takeUpStoredFiles();
   startProgram(compiled);
 }
 

@@ -1,9 +1,10 @@
 // The program in the page: the WebAssembly instance, the calls into it and
 // the page's message loop. Every message is one call into the program. A
-// call that pauses (an animation frame), or opens a message box or a modal
-// dialog, is suspended by Asyncify and resumed when its wait is over, so the
-// game's code keeps its synchronous shape. As on Windows: during a pause no
-// message is handled and input waits in the queue for the end of the turn;
+// call that pauses (an animation frame), waits for the browser's storage, or
+// opens a message box or a modal dialog, is suspended by Asyncify and resumed
+// when its wait is over, so the game's code keeps its synchronous shape. As
+// on Windows: during a pause no message is handled and input waits in the
+// queue for the end of the turn (so too while the storage answers);
 // while a modal window is open its owner takes no input, but timers, paints
 // and the modal window's own messages are handled.
 //
@@ -180,7 +181,8 @@ function pump() {
         runCall(top, true);
         continue;
       }
-      if (top && top.wait.kind === "pause") break;
+      // A pause, or the wait for the browser's storage, holds every message back.
+      if (top && (top.wait.kind === "pause" || top.wait.kind === "store")) break;
       const run = nextMessage();
       if (!run) break;
       run();

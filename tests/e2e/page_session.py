@@ -27,7 +27,10 @@ import harness
 
 VIEWPORT = (1024, 768)
 DESKTOP = {"scale": 1, "mobile": False, "touch": False}
-STORE_PREFIX = "vexal/"
+STORE_PREFIX = "vexal/"   # localStorage, where the earlier release kept its files
+DATABASE = "vexal"
+# A loaded page whose program has made its main window (a tab in the background paints nothing).
+PAGE_READY = "window.vexalPage && vexalPage.facts.started > 0 && !!document.querySelector('#desk > .window.main')"
 
 
 class PageBuild:
@@ -157,29 +160,23 @@ class PageSession:
 
     def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
-        that refuses storage (as a private window or a policy does); "full" one whose storage is full.
-        raw ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
+        that refuses storage (as a policy does); "full" one whose storage is full; "earlier" keeps the
+        files where the earlier release kept them, in localStorage, for the page to take over. raw
+        ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
         is what the page's clock reads the first time the program asks it (GetTickCount, which seeds
         the opening deal), so that the page deals what a Windows game seeded so dealt."""
         files = {}
         for name in sorted(os.listdir(folder)):
             with open(os.path.join(folder, name), "rb") as f:
                 files[name] = f.read().decode("latin-1")
-        files.update(raw or {})
-        setup = [f"localStorage.clear();",
-                 f"for (const [k, v] of Object.entries({json.dumps(files)})) localStorage.setItem({json.dumps(STORE_PREFIX)} + k, v);"]
-        if storage == "full":
-            setup.append("""(() => { let chunk = "x".repeat(1 << 20), i = 0;
-              for (;;) { try { localStorage.setItem("filler" + i++, chunk); }
-                catch (e) { if (chunk.length < 16) break; chunk = chunk.slice(chunk.length / 2); } } })();""")
-        script = "(() => { if (location.protocol !== 'file:') return; try {" + "\n".join(setup) + "} catch (e) {} "
+        script = "(() => { if (location.protocol !== 'file:') return; " + self.seed_script(
+            files, raw or {}, earlier=storage == "earlier", full=storage == "full")
         if storage == "blocked":
-            script += """Object.defineProperty(window, "localStorage", { configurable: true,
-              get() { throw new DOMException("The user denied permission to access the database.", "SecurityError"); } });"""
+            script += """for (const name of ["localStorage", "indexedDB"]) Object.defineProperty(window, name, {
+              configurable: true, get() { throw new DOMException("The user denied permission to access the database.",
+                                                              "SecurityError"); } });"""
         if ticks is not None:
-            # GetTickCount is floor(timeOrigin + now()); the half keeps the sum off the integer below.
-            script += f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
-              get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
+            script += self.clock_script(ticks)
         script += "})();"
         self.before_load(script)
         self.page.navigate(self.url)
@@ -189,22 +186,135 @@ class PageSession:
         self.read_layout()
         return PageProcess(self, folder)
 
+    @staticmethod
+    def clock_script(ticks):
+        # GetTickCount is floor(timeOrigin + now()); the half keeps the sum off the integer below.
+        return f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
+              get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
+
+    @staticmethod
+    def seed_script(files, raw, earlier=False, full=False):
+        """A script, run before the page's own, that empties the page's storage and stores files
+        ({name: latin-1 text}) and raw ({name: text}, kept as text): in the page's database, or with
+        earlier=True in localStorage as the earlier release kept them. The page's opening of the
+        database waits until these requests are done. full=True then refuses every further write."""
+        stored = {**{k: {"bytes": v} for k, v in files.items()}, **{k: {"text": v} for k, v in raw.items()}}
+        return f"""try {{ localStorage.clear(); }} catch (e) {{}}
+          const stored = {json.dumps(stored)}, put = IDBObjectStore.prototype.put;
+          const value = (v) => v.bytes === undefined ? v.text : Uint8Array.from(v.bytes, (c) => c.charCodeAt(0));
+          indexedDB.deleteDatabase({json.dumps(DATABASE)});
+          if ({json.dumps(earlier)}) {{
+            for (const [k, v] of Object.entries(stored)) localStorage.setItem({json.dumps(STORE_PREFIX)} + k, v.bytes ?? v.text);
+          }} else {{
+            const opening = indexedDB.open({json.dumps(DATABASE)}, 1);
+            opening.onupgradeneeded = () => {{
+              const files = opening.result.createObjectStore("files"), facts = opening.result.createObjectStore("facts");
+              for (const [k, v] of Object.entries(stored)) put.call(files, value(v), k);
+              put.call(facts, {{ from: "the test" }}, "taken over"); }};
+            opening.onsuccess = () => opening.result.close();
+          }}
+          if ({json.dumps(full)}) {{
+            const refuse = function () {{ throw new DOMException("The quota has been exceeded.", "QuotaExceededError"); }};
+            IDBObjectStore.prototype.put = IDBObjectStore.prototype.add = refuse;
+          }}
+        """
+
+    def seed(self, files, raw=None):
+        """Stores files ({name: bytes}) and raw ({name: text}) in the page's database in place of
+        whatever it holds, as one transaction, without loading the page."""
+        stored = {**{k: {"bytes": v.decode("latin-1")} for k, v in files.items()},
+                  **{k: {"text": v} for k, v in (raw or {}).items()}}
+        self.page.evaluate(f"""(async () => {{ const db = await {self.OPEN_JS};
+            const t = db.transaction("files", "readwrite"), files = t.objectStore("files");
+            files.clear();
+            for (const [k, v] of Object.entries({json.dumps(stored)}))
+              files.put(v.bytes === undefined ? v.text : Uint8Array.from(v.bytes, (c) => c.charCodeAt(0)), k);
+            await new Promise((ok, fail) => {{ t.oncomplete = ok; t.onabort = () => fail(t.error); }});
+            db.close(); return true; }})()""")
+
+    # ---- tabs driven from inside: several at once, in front or not --------------------------
+
+    def open_tab(self, ticks=None, before=None):
+        """Another tab of the browser, with the page loaded, whose clock deals every load of the
+        page from ticks when given (launch); before, a script run before the page's own at every
+        load. The tab is not brought to the front."""
+        page = self.browser.page()
+        if before:
+            page.send("Page.addScriptToEvaluateOnNewDocument", {"source": before})
+        if ticks is not None:
+            page.send("Page.addScriptToEvaluateOnNewDocument",
+                      {"source": "(() => { if (location.protocol !== 'file:') return; " + self.clock_script(ticks) + "})();"})
+        page.navigate(self.url)
+        page.wait_for(PAGE_READY, timeout=20)
+        return page
+
+    # The turn's clicks as the pointer gives them, at the centres of board cells; vexalPlayed
+    # comes true once no call is suspended after the last one.
+    PLAY_JS = """((moves, origin) => { window.vexalPlayed = false;
+      const canvas = document.querySelector('.window.main > canvas.client');
+      const sleep = (ms) => new Promise((ok) => setTimeout(ok, ms));
+      const over = async () => { do { await sleep(40); } while (vexalPage.calls().length > 0); };
+      const click = (c, r) => { const b = canvas.getBoundingClientRect(), k = b.width / parseFloat(canvas.style.width);
+        const x = b.left + (origin[0] + 20 + 36 * c) * k, y = b.top + (origin[1] + 20 + 36 * r) * k;
+        for (const type of ['pointerdown', 'pointerup'])
+          canvas.dispatchEvent(new PointerEvent(type, { clientX: x, clientY: y, button: 0, pointerId: 1, bubbles: true })); };
+      (async () => { for (const [[sc, sr], [tc, tr]] of moves) { click(sc, sr); await over(); click(tc, tr); await over(); }
+        window.vexalPlayed = true; })(); })"""
+
+    def play_moves(self, page, moves, origin):
+        """Starts playing moves ([(source, target)]) in page's game, the board's top left corner at
+        client point origin, without waiting; played() tells when the last turn is over."""
+        page.evaluate(f"{self.PLAY_JS}({json.dumps(moves)}, {json.dumps(list(origin))})")
+
+    @staticmethod
+    def played(page):
+        return page.evaluate("window.vexalPlayed === true")
+
+    @staticmethod
+    def command_key(page, key):
+        """A key of the game's (F4, F3 ...) pressed with the page's focus on its body."""
+        page.evaluate(f"document.body.dispatchEvent(new KeyboardEvent('keydown', {{ key: {json.dumps(key)}, bubbles: true }}))")
+
+    @staticmethod
+    def has_window(page, title):
+        return page.evaluate(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === {json.dumps(title)})")
+
+    # Presses OK in the dialog titled title at the time `at` (ms since the epoch), the name field
+    # first given name when there is one; vexalPressed is the time it was pressed.
+    PRESS_AT_JS = """((title, name, at) => { window.vexalPressed = null;
+      setTimeout(() => { const d = [...document.querySelectorAll('#desk > .window')].find((w) => w.dataset.title === title);
+        if (name !== null) d.querySelector("input[data-id='257']").value = name;
+        d.querySelector("[data-id='256']").click(); window.vexalPressed = Date.now(); }, at - Date.now()); })"""
+
+    def press_ok_at(self, page, title, at, name=None):
+        page.evaluate(f"{self.PRESS_AT_JS}({json.dumps(title)}, {json.dumps(name)}, {at})")
+
     def wait_turn_over(self, timeout=10):
         """Waits until no call of the program is in an animation's pause. The page's timers
         run late while the browser takes screenshots, so a turn can outlast the waits that
         suit the Windows build; what the turn showed is still checked as it was."""
         self.page.wait_for("!vexalPage.calls().some((c) => c.wait === 'pause')", timeout=timeout)
 
-    def storage(self):
-        """The page's stored files: {name: bytes}."""
-        entries = self.page.evaluate(f"""(() => {{ const out = {{}};
-            try {{ for (let i = 0; i < localStorage.length; ++i) {{ const k = localStorage.key(i);
-              if (k.startsWith({json.dumps(STORE_PREFIX)})) out[k.slice({len(STORE_PREFIX)})] = localStorage.getItem(k); }} }}
-            catch (e) {{ return null; }} return out; }})()""")
+    # The page's database as it stands, without making it where it is not.
+    OPEN_JS = f"""new Promise((ok, fail) => {{ const r = indexedDB.open({json.dumps(DATABASE)});
+        r.onupgradeneeded = () => r.transaction.abort(); r.onsuccess = () => ok(r.result); r.onerror = () => fail(r.error); }})"""
+
+    def storage(self, raw=False):
+        """The page's stored files: {name: bytes}; with raw=True, also the records that hold text
+        and not bytes, as {name: text}."""
+        entries = self.page.evaluate(f"""(async () => {{ let db;
+            try {{ db = await {self.OPEN_JS}; }} catch (e) {{ return null; }}
+            const t = db.transaction("files"), files = t.objectStore("files"), names = files.getAllKeys(), values = files.getAll();
+            await new Promise((ok, fail) => {{ t.oncomplete = ok; t.onabort = () => fail(t.error); }});
+            db.close();
+            const out = {{}};
+            names.result.forEach((k, i) => {{ const v = values.result[i];
+              out[k] = v instanceof Uint8Array ? {{ bytes: String.fromCharCode(...v) }} : {{ text: String(v) }}; }});
+            return out; }})()""")
         if entries is None:
             return {}
-        return {name: value.encode("latin-1") for name, value in entries.items()
-                if all(ord(c) < 256 for c in value) and name != "size"}
+        return {name: v["bytes"].encode("latin-1") if "bytes" in v else v["text"] for name, v in entries.items()
+                if raw or "bytes" in v}
 
     def pull_files(self, folder):
         if not self.page or not self.page.evaluate("location.protocol === 'file:'"):

@@ -115,6 +115,36 @@ def choose_move(board, rng, greedy=True):
     return best
 
 
+def plan_first_line(sim, seeds, most=10):
+    """(seed, moves): of the seeds, the one whose deal the bot brings to its first line in the
+    fewest moves, playing vexal-sim (sim, its path), the game's own rules; moves are
+    [(source, target)], the last one making the line. None when no seed gets there in most."""
+    import subprocess
+    import tempfile
+    rng = random.Random(7)
+    plans = {seed: [] for seed in seeds}
+    for _ in range(most + 1):
+        script = "".join(f"seed {seed}\nnew\n" + "".join(f"click {c} {r}\n" for move in moves for c, r in move)
+                         + "show\n" for seed, moves in plans.items())
+        with tempfile.TemporaryDirectory() as folder:  # the simulator keeps its table in its folder
+            out = subprocess.run([sim], input=script, cwd=folder, capture_output=True, text=True, timeout=120)
+        if out.returncode != 0:
+            raise AssertionError("vexal-sim failed: " + out.stderr)
+        lines = out.stdout.splitlines()
+        boards = [[int(v) for v in line.split()[1:]] for line in lines if line.startswith("board ")]
+        scores = [int(line.split()[1]) for line in lines if line.startswith("score ")]
+        for (seed, moves), flat, score in zip(list(plans.items()), boards, scores):
+            if score > 0:
+                return seed, moves
+            board = [flat[9 * r:9 * r + 9] for r in range(9)]
+            step = choose_move(board, rng)
+            if step is None:
+                del plans[seed]
+            else:
+                moves.append(step[:2])
+    return None
+
+
 def learn_digits(session, exe, name):
     """The score boxes' digits, learnt from two short runs of the game whose tables
     hold records that show every digit; and the picture of name in the holder's

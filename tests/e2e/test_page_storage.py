@@ -6,18 +6,21 @@ are said once and lose nothing; the table goes out to and comes in from a
 file; tabs one after the other keep every entry, however late each hears
 of the others' saves."""
 
+import json
 import os
 import subprocess
 import tempfile
 import time
 import unittest
 
+import browser
 import harness
 import player_bot
 import test_dialogs
 from board_reader import distances
-from game_case import NAME_DIALOG, TABLE_DIALOG, read_table, table_bytes
+from game_case import NAME_DIALOG, TABLE_DIALOG, TITLE, Game, read_table, table_bytes
 from page_case import PageCase
+from page_session import PAGE_READY
 
 def record(name, tail, score):
     raw = name.encode("ascii")
@@ -25,18 +28,35 @@ def record(name, tail, score):
     return bytes([len(raw)]) + field + score.to_bytes(2, "little")
 
 
+DEFAULT_TABLE_BYTES = table_bytes([("Handicap", 100)] + [("- Empty -", 0)] * 9)
+
 # A table whose name fields hold bytes after their NULs, which the game's saving copies as they are.
 MESSY = b"".join([record("Alpha", b"zzzzzzz", 300), record("Beta", b"qqqq", 200)]
                  + [record("- Empty -", b"x", 0) for _ in range(8)])
 
 # What another tab's save tells this one, kept back from the page until RELEASE_NEWS, which
-# answers how many were held and whether the program was in a pause as they arrived.
-HOLD_NEWS = """(() => { window.heldNews = [];
-  addEventListener("storage", (e) => { if (!window.heldNews || !e.isTrusted) return; e.stopImmediatePropagation();
-    heldNews.push({ key: e.key, oldValue: e.oldValue, newValue: e.newValue, url: e.url }); }, true); })()"""
+# answers how many were held and whether the program was in a pause as they arrived. Run before
+# the page's own scripts, its listener on each channel is the first to hear.
+HOLD_NEWS = """(() => { window.heldNews = []; const Channel = window.BroadcastChannel;
+  window.BroadcastChannel = class extends Channel { constructor(name) { super(name);
+    this.addEventListener("message", (e) => { if (!window.heldNews || !e.isTrusted) return;
+      e.stopImmediatePropagation(); heldNews.push([this, e.data]); }); } }; })()"""
 RELEASE_NEWS = """(() => { const held = heldNews; window.heldNews = null;
-  for (const e of held) dispatchEvent(new StorageEvent("storage", Object.assign({ storageArea: localStorage }, e)));
+  for (const [channel, data] of held) channel.dispatchEvent(new MessageEvent("message", { data }));
   return [held.length, vexalPage.calls().some((c) => c.wait === "pause")]; })()"""
+
+# Holds the entry's transaction open once the table is written into it, with one read after
+# another, so that it never commits while the tab lives; says so on the console.
+STALL_ENTRY = """(() => { const put = IDBObjectStore.prototype.put;
+  IDBObjectStore.prototype.put = function (...args) { const r = put.apply(this, args);
+    const again = () => { this.get("vexalrec.res").onsuccess = again; }; again();
+    console.log("entry written, not committed"); return r; }; })()"""
+
+
+def entered(table, name, score):
+    """table ([(name, score)]) with the entry made by the game's rules: below every score not under it."""
+    rank = next((i for i, (_, s) in enumerate(table) if s < score), len(table))
+    return (table[:rank] + [(name, score)] + table[rank:])[:10]
 
 
 class PageStorageTest(PageCase):
@@ -134,10 +154,8 @@ class PageStorageTest(PageCase):
         notices = self.session.notices()
         self.assertEqual(len(notices), 1, notices)
         self.assertIn("not a high-score table", notices[0])
-        stored = self.session.page.evaluate("Object.keys(localStorage).filter((k) => k.startsWith('vexal/'))")
-        self.assertEqual(stored, ["vexal/vexalrec.res"], "no other table made beside it")
-        self.assertEqual(self.session.page.evaluate("localStorage.getItem('vexal/vexalrec.res')"), unreadable,
-                         "the stored value is as it was")
+        self.assertEqual(self.session.storage(raw=True), {"vexalrec.res": unreadable},
+                         "the stored value is as it was, and no other table made beside it")
 
     def test_blocked_storage_plays_with_the_defaults_and_says_so(self):
         game = self.start_game("blocked", storage="blocked")
@@ -152,7 +170,6 @@ class PageStorageTest(PageCase):
         self.assertEqual(self.quit_game(game), 0)
 
     def test_full_storage_keeps_the_table_it_had_and_says_so(self):
-        # A short table: a whole one written in its place needs room that full storage does not have.
         start = table_bytes([("Alpha", 5)] + [("- Empty -", 0)] * 9)[:40]
         game, _, _ = self.scored_game("full", {"vexalrec.res": start}, storage="full")
         self.enter(game, "Ada")
@@ -202,37 +219,145 @@ class PageStorageTest(PageCase):
         image, _ = game.stable_board("imported-again")
         self.assertEqual(self.digits.read(game.best_box(image)), 4321, "the imported record is the one to beat")
 
-    def test_tabs_one_after_the_other_keep_every_entry_however_late_they_hear_of_each_other(self):
-        # Tab 2 hears of the others' saves as the browser tells it; tab 3 never does; tab 4 hears
-        # of them only in the turn before its entry, behind the key that ends its game.
-        first, _, _ = self.scored_game("tab-1")
-        front = self.session.page
-        pages = [front]
-        try:
-            for number in (2, 3, 4):
-                page = self.session.browser.page()
-                if number > 2:
-                    # Before the page's own scripts: its listener is then the second to hear.
-                    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": HOLD_NEWS})
-                page.navigate(self.session.url)
-                page.wait_for("vexalPage.facts.firstPaint > 0")
-                pages.append(page)
-            entered = []
-            for number, (page, name) in enumerate(zip(pages, ["Ada", "Bob", "Cy", "Dee"]), 1):
-                # Only the tab in front draws and answers for screenshots.
-                self.session.page = page
-                page.send("Page.bringToFront")
-                game = first if number == 1 else self.scored_game_here(f"tab-{number}")
-                self.enter(game, name, end_game=self.end_behind_news if number == 4 else None)
-                entered.append(name)
-                stored = [n for n, _ in read_table(self.session.storage()["vexalrec.res"])]
-                for earlier in entered:
-                    self.assertIn(earlier, stored, f"tab {number}'s save keeps {earlier}'s entry")
-        finally:
-            for page in pages[1:]:
+    # ---- several tabs ---------------------------------------------------------------------------
+
+    plan = None
+
+    def line_plan(self):
+        """(ticks, moves): a tick count whose deal the bot brings to a line in a few moves, found
+        once per module with the game's own rules in vexal-sim."""
+        if PageStorageTest.plan is None:
+            found = player_bot.plan_first_line(harness.env_path("VEXAL_SIM"), range(1000, 1040))
+            self.assertIsNotNone(found, "a deal that comes to a line within ten moves")
+            PageStorageTest.plan = found
+        return PageStorageTest.plan
+
+    def observer(self, label):
+        """The session's tab, with the page and an empty table: it reads the stored table."""
+        ticks, _ = self.line_plan()
+        folder = self.session.new_game_folder(f"{self._testMethodName}-{label}")
+        process = self.session.launch(self.exe, folder, ticks=ticks)
+        game = Game(self.session, self.pictures, folder, process)
+        self.games.append(game)
+        self.session.wait_for_window(TITLE, timeout=30)
+        game.locate()
+        game.stable_board(label)
+        return game
+
+    def tabs(self, count, **options):
+        ticks, _ = self.line_plan()
+        pages = []
+        self.addCleanup(self.close_tabs, pages)
+        for _ in range(count):
+            pages.append(self.session.open_tab(ticks, **options))
+        return pages
+
+    def close_tabs(self, pages):
+        for page in pages:
+            try:
                 page.close()
+            except Exception:
+                pass  # closed by the test, or with the browser
+        if self.session.page:
+            self.session.page.send("Page.bringToFront")
+
+    def to_name_dialogs(self, pages, origin, reload=True):
+        """Deals every tab's game afresh (the planned deal), plays the planned moves in all at once
+        and ends each game by F4: each then has its score's name dialog open."""
+        _, moves = self.line_plan()
+        for page in pages:
+            if reload:
+                page.navigate(self.session.url)
+                page.wait_for(PAGE_READY, timeout=20)
+            self.session.play_moves(page, moves, origin)
+        for page in pages:
+            page.wait_for("window.vexalPlayed === true", timeout=60, interval=0.1)
+            self.session.command_key(page, "F4")
+        for page in pages:
+            page.wait_for(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === '{NAME_DIALOG}')",
+                          timeout=20, interval=0.1)
+
+    def enter_at(self, pages, names, times):
+        """Presses OK in each tab's name dialog at its time (ms since the epoch) with its name;
+        returns when every tab shows its table, with the times the presses were made."""
+        for page, name, at in zip(pages, names, times):
+            self.session.press_ok_at(page, NAME_DIALOG, at, name)
+        for page in pages:
+            page.wait_for(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === '{TABLE_DIALOG}')",
+                          timeout=20, interval=0.05)
+        pressed = [page.evaluate("window.vexalPressed") for page in pages]
+        for page in pages:
+            self.session.press_ok_at(page, TABLE_DIALOG, 0)
+        return pressed
+
+    def stored_names(self):
+        return [n for n, _ in read_table(self.session.storage()["vexalrec.res"])]
+
+    def test_tabs_entering_at_once_or_apart_keep_every_entry(self):
+        # Three tabs, each with its name dialog open, press OK within a few milliseconds of each
+        # other; then 300 ms apart. Each round starts from an empty table.
+        origin = self.origin_of(self.observer("observer"))
+        pages = self.tabs(3)
+        spreads = []
+        for number, apart in [(n, 0) for n in range(10)] + [(n, 300) for n in range(10, 13)]:
+            with self.subTest(round=number, apart=apart):
+                self.session.seed({})
+                self.to_name_dialogs(pages, origin)
+                names = [f"R{number}T{i}" for i in range(3)]
+                at = int(time.time() * 1000) + 400
+                pressed = self.enter_at(pages, names, [at + i * apart for i in range(3)])
+                spreads.append((apart, max(pressed) - min(pressed)))
+                stored = self.stored_names()
+                for name in names:
+                    self.assertIn(name, stored, f"every entry kept: {stored}")
+                self.assertEqual(stored.count("Handicap"), 1, stored)
+        print(f"\nOK pressed in three tabs, spread in ms (aimed apart, seen): {spreads}", flush=True)
+        at_once = [seen for apart, seen in spreads if apart == 0]
+        self.assertLess(sorted(at_once)[len(at_once) // 2], 30, "the presses at once came within a few ms")
+
+    def test_tabs_one_after_the_other_keep_every_entry_however_late_they_hear_of_each_other(self):
+        # Four tabs score; tabs 1 to 3 open their name dialogs at once, before any entry, and
+        # enter one after the other. Tab 2 hears of the others' saves as the browser tells it;
+        # tab 3 never does; tab 4 hears of them only in the turn before its entry, behind the
+        # key that ends its game.
+        first = self.observer("tab-1")
+        origin = self.origin_of(first)
+        front = self.session.page
+        pages = [front, *self.tabs(1), *self.tabs(2, before=HOLD_NEWS)]
+        self.to_name_dialogs(pages[:1], origin, reload=False)
+        self.to_name_dialogs(pages[1:3], origin)
+        last = pages[3]
+        self.replay_to_line(last, origin)
+        entered = []
+        for number, (page, name) in enumerate(zip(pages[:3], ["Ada", "Bob", "Cy"]), 1):
+            self.enter_at([page], [name], [0])
+            entered.append(name)
+            stored = self.stored_names()
+            for earlier in entered:
+                self.assertIn(earlier, stored, f"tab {number}'s save keeps {earlier}'s entry")
+        try:
+            # Only the tab in front draws and answers for screenshots.
+            self.session.page = last
+            last.send("Page.bringToFront")
+            game = Game(self.session, self.pictures, first.folder, None)
+            game.locate()
+            self.end_behind_news(game)
+            self.session.wait_for_window(NAME_DIALOG)
+            self.enter_at([last], ["Dee"], [0])
+        finally:
             self.session.page = front
             front.send("Page.bringToFront")
+        stored = self.stored_names()
+        for name in entered + ["Dee"]:
+            self.assertIn(name, stored, f"tab 4's save keeps {name}'s entry")
+
+    def replay_to_line(self, page, origin):
+        """Deals the tab's game afresh by a reload and plays it to its line."""
+        _, moves = self.line_plan()
+        page.navigate(self.session.url)
+        page.wait_for(PAGE_READY, timeout=20)
+        self.session.play_moves(page, moves, origin)
+        page.wait_for("window.vexalPlayed === true", timeout=60, interval=0.1)
 
     def end_behind_news(self, game):
         """Ends the game by F4 pressed during a move's turn, then lets the tab hear of the other tabs'
@@ -250,14 +375,77 @@ class PageStorageTest(PageCase):
         self.assertGreater(held, 0, "the other tabs' saves were held back from this tab")
         self.assertTrue(paused, "the news came while the turn paused, after the key")
 
-    def scored_game_here(self, label):
-        """Plays the page already open in the session's current tab until its first line."""
-        from game_case import Game
-        folder = self.session.new_game_folder(f"{self._testMethodName}-{label}")
-        game = Game(self.session, self.pictures, folder, None)
-        game.locate()
-        self.score(game)
-        return game
+    def test_a_tab_closed_or_killed_in_the_middle_of_its_entry_leaves_the_table_whole(self):
+        # The tab goes while its entry's transaction is open, the table written into it (its
+        # thread kept busy there), or the moment OK is pressed; the stored table is the one
+        # before the entry or the one after it, never anything else.
+        origin = self.origin_of(self.observer("observer"))
+        start = table_bytes([("Alpha", 900)] + [("- Empty -", 0)] * 9)
+        outcomes = []
+        for how, stall in (("closed", True), ("killed", True), ("closed", False), ("killed", False)):
+            with self.subTest(how=how, stall=stall):
+                self.session.seed({"vexalrec.res": start})
+                page = self.session.open_tab(self.line_plan()[0])
+                if stall:
+                    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": STALL_ENTRY})
+                self.to_name_dialogs([page], origin)
+                page.console.clear()
+                self.session.press_ok_at(page, NAME_DIALOG, 0, "Gone")
+                if stall:
+                    deadline = time.time() + 10
+                    while not any("entry written" in text for _, text in page.console) and time.time() < deadline:
+                        time.sleep(0.01)
+                    self.assertTrue(any("entry written" in text for _, text in page.console), page.console)
+                if how == "closed":
+                    page.close()
+                else:
+                    try:
+                        page.send("Page.crash", timeout=5)
+                    except browser.BrowserError:
+                        pass  # the tab's end is the answer
+                    page.close()
+                time.sleep(0.5)
+                stored = self.session.storage()["vexalrec.res"]
+                table = read_table(stored)
+                kept = any(n == "Gone" for n, _ in table)
+                outcomes.append((how, stall, kept))
+                self.assertEqual(len(stored), 160)
+                if stall or not kept:
+                    self.assertEqual(stored, start, "the table as it was before the entry")
+                else:
+                    score = next(s for n, s in table if n == "Gone")
+                    self.assertEqual(table, entered(read_table(start), "Gone", score), "the table after the entry")
+        print(f"\ntabs gone in their entries (how, held in the transaction, entry kept): {outcomes}", flush=True)
+
+    def test_a_table_the_earlier_release_kept_is_taken_over_once(self):
+        # The earlier release kept its files in localStorage: they are taken over byte for byte,
+        # and left there; a table changed there later is not taken over again.
+        game = self.start_game("earlier", {"vexalrec.res": MESSY, "lines.res": DEFAULT_TABLE_BYTES}, storage="earlier")
+        self.assertEqual(self.session.storage(), {"vexalrec.res": MESSY, "lines.res": DEFAULT_TABLE_BYTES})
+        self.open_table(game)
+        rows = self.table_rows("taken-over")
+        self.session.key("Return", pause=0.5)
+        self.assertGreater(rows[0][0].count(lambda r, g, b: r + g + b < 200), 10, "Alpha's row is shown")
+        page = self.session.page
+        self.assertEqual(page.evaluate("localStorage.getItem('vexal/vexalrec.res')"), MESSY.decode("latin-1"),
+                         "the earlier release's copy stays where it was")
+        other = table_bytes([("Later", 5)] + [("- Empty -", 0)] * 9)
+        page.evaluate(f"localStorage.setItem('vexal/vexalrec.res', {json.dumps(other.decode('latin-1'))})")
+        page.reload()
+        self.session.wait_for_window(TITLE)
+        self.assertEqual(self.session.storage()["vexalrec.res"], MESSY, "taken over once")
+
+        # A text the earlier release could not read comes over as it is, and is not written over.
+        with self.subTest("unreadable"):
+            unreadable = "not a table \u2603"
+            game, _, _ = self.scored_game("earlier-unreadable", storage="earlier", raw={"vexalrec.res": unreadable})
+            self.enter(game, "Ada")
+            self.assertEqual(self.session.storage(raw=True), {"vexalrec.res": unreadable})
+
+    @staticmethod
+    def origin_of(game):
+        """The board's top left corner in the main window's client area."""
+        return (game.origin[0] - game.client[0], game.origin[1] - game.client[1])
 
 
 if __name__ == "__main__":

@@ -11,6 +11,7 @@
 #include "platform/resource_ids.h"
 #include "fakes/fake_log.h"
 #include "game/game_state.h"
+#include "scores/save_entry.h"
 
 namespace {
 
@@ -205,4 +206,5 @@ HBITMAP LoadBitmapA(HINSTANCE, LPCSTR name) {
   return reinterpret_cast<HBITMAP>(uintptr_t{0xB17B00} + TemplateId(name) % 0x100);
 }
 
-void TableEntered(int) {}
+// As the Windows build: the table is saved as soon as an entry enters it.
+void TableEntered(HWND owner, int) { SaveEntry(owner); }
