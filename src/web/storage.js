@@ -53,7 +53,7 @@ function notice(kind, text) {
 }
 
 function storeBlocked() {
-  notice("blocked", "This browser keeps no data for this page (its storage is blocked or missing): "
+  notice("blocked", "This browser keeps no data for this page (its storage is blocked, missing or will not open): "
     + "the game plays with the default table, and new scores last only until the page is closed.");
 }
 

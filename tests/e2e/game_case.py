@@ -344,12 +344,15 @@ class GameCase(unittest.TestCase):
         self.session.wait_for_window("Error", timeout=5)
         return [c[2] for c in self.session.children("Error") if c[1].lower() == "static" and c[2]]
 
-    def enter_name(self, name):
+    def enter_name(self, name, unsaved=False):
         """Gives name in the name dialog and closes the table dialog that follows with its
-        button: without a window manager, a new dialog need not have the keyboard."""
+        button: without a window manager, a new dialog need not have the keyboard. unsaved:
+        the game says first that it cannot save the entry (close_unsaved_box)."""
         self.session.wait_for_window(NAME_DIALOG, timeout=20)
         self.type_name(name)
         self.session.key("Return", pause=0.8)
+        if unsaved:
+            self.close_unsaved_box()
         self.session.wait_for_window(TABLE_DIALOG)
         self.session.screenshot("table-with-entry")
         ok = [c for c in self.session.children(TABLE_DIALOG) if c[1].lower() == "button" and c[2] == "确 定"]
@@ -357,6 +360,37 @@ class GameCase(unittest.TestCase):
         _, _, _, x, y, w, h = ok[0]
         self.session.click(x + w // 2, y + h // 2, pause=0.5)
         self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+
+    def close_unsaved_box(self):
+        """The box that says the entry just made could not be saved, before the table shows it:
+        its text is checked and it is closed with its button."""
+        deadline = time.time() + 20
+        while not any(w[0] == TITLE and w[1] == "#32770" for w in self.session.windows()):
+            if time.time() > deadline:
+                self.fail(f"no box says the entry could not be saved; open: {self.session.windows()}")
+            time.sleep(0.1)
+        self.session.screenshot("entry-not-saved")
+        children = self.session.children(TITLE, "#32770")
+        said = " ".join(c[2] for c in children)
+        self.assertIn("Your score could not be saved", said)
+        self.assertIn("vexalrec.res", said)
+        buttons = [c for c in children if c[1].lower() == "button"]
+        self.assertTrue(buttons, "the box has its button")
+        _, _, _, x, y, w, h = buttons[0]
+        self.session.click(x + w // 2, y + h // 2, pause=0.5)
+
+    def read_only(self, path):
+        """Makes the file at path read-only for the game: a read-only mount of its own where the
+        tests run as root (who may write a file of mode 0444), else its mode."""
+        if os.geteuid() != 0:
+            os.chmod(path, 0o444)
+            return
+        for options in (["--bind", path, path], ["-o", "remount,bind,ro", path]):
+            out = harness.run(["mount", *options])
+            if out.returncode != 0:
+                self.skipTest("mount refused here: " + out.stderr.decode(errors="replace").strip())
+            if options[0] == "--bind":
+                self.addCleanup(lambda: harness.run(["umount", path]).returncode == 0 or harness.run(["umount", "-l", path]))
 
     def enter_name_and_check(self, name, preset="Pretender"):
         """Walks the name dialog through its three refusals, then accepts name.

@@ -160,7 +160,7 @@ class PageSession:
 
     def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
-        that refuses storage (as a policy does); "full" one whose storage is full; "earlier" keeps the
+        that refuses storage (as a policy does), "refused" one whose database will not open; "full" one whose storage is full; "earlier" keeps the
         files where the earlier release kept them, in localStorage, for the page to take over. raw
         ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
         is what the page's clock reads the first time the program asks it (GetTickCount, which seeds
@@ -171,6 +171,9 @@ class PageSession:
                 files[name] = f.read().decode("latin-1")
         script = "(() => { if (location.protocol !== 'file:') return; " + self.seed_script(
             files, raw or {}, earlier=storage == "earlier", full=storage == "full")
+        if storage == "refused":
+            # A database of a later version than the page's: the page's opening of it fails.
+            script += f"""indexedDB.open({json.dumps(DATABASE)}, 1000).onsuccess = (e) => e.target.result.close();"""
         if storage == "blocked":
             script += """for (const name of ["localStorage", "indexedDB"]) Object.defineProperty(window, name, {
               configurable: true, get() { throw new DOMException("The user denied permission to access the database.",

@@ -6,6 +6,8 @@ import os
 import stat
 import unittest
 
+import harness
+
 from game_case import ABOUT_DIALOG, DEFAULT_TABLE, TABLE_DIALOG, TITLE, GameCase, dark, read_table, table_bytes
 
 RULES_DIALOG = "游戏规则"
@@ -74,6 +76,35 @@ class DialogsTest(GameCase):
     def test_only_lines_res_is_read_and_written(self):
         lines = table_bytes([("Lines", 100)] + [("- Empty -", 0)] * 9)
         self._abandon_scored_game({"lines.res": lines}, "lines.res")
+
+    def test_an_entry_is_on_the_disk_at_once_or_said_to_be_lost(self):
+        # The game's process killed once the table shows the entry: the entry is in the file,
+        # as the save at the window's end never came.
+        game = self.start_game("killed")
+        self.play_until_scored(game)
+        game.point_at_panel()
+        self.session.key("F4", pause=0.5)
+        self.enter_name("Kept")
+        game.process.kill()
+        self.assertIsNotNone(harness.wait_exit(game.process, 15), "the game was killed")
+        with open(os.path.join(game.folder, "vexalrec.res"), "rb") as f:
+            kept = read_table(f.read())
+        self.assertIn("Kept", [n for n, _ in kept], kept)
+        self.assertEqual(sorted(os.listdir(game.folder)), ["vexalrec.res"])
+
+        # A read-only file: the game says at the entry that it cannot keep it, shows the entry
+        # in its table all the same, and leaves the file as it was, at the end too.
+        start = table_bytes([("Alpha", 500)] + [("- Empty -", 0)] * 9)
+        game = self.start_game("read-only", {"vexalrec.res": start})
+        self.read_only(os.path.join(game.folder, "vexalrec.res"))
+        self.play_until_scored(game)
+        game.point_at_panel()
+        self.session.key("F4", pause=0.5)
+        self.enter_name("Lost", unsaved=True)
+        self.assertEqual(self.quit_game(game), 0)
+        with open(os.path.join(game.folder, "vexalrec.res"), "rb") as f:
+            self.assertEqual(f.read(), start, "the file as it was")
+        self.assertEqual(sorted(os.listdir(game.folder)), ["vexalrec.res"], "no temporary file left")
 
     def test_statistics_window_beside_the_board(self):
         game = self.start_game("statistics")

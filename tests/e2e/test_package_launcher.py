@@ -458,7 +458,7 @@ class PackageLauncherTest(GameCase):
                     self.play_until_scored(game)
                     game.point_at_panel()
                     self.session.key("F4", pause=0.5)
-                    self.enter_name("Kept")
+                    self.enter_name("Kept", unsaved=True)
                 self.assert_quits_cleanly(game)
                 with open(os.path.join(folder, "vexalrec.res"), "rb") as f:
                     self.assertEqual(f.read(), ZERO_TABLE, "the table as it was")
@@ -562,7 +562,7 @@ class PackageLauncherTest(GameCase):
         self.play_until_scored(game)
         game.point_at_panel()
         self.session.key("F4", pause=0.5)
-        self.enter_name("Full")
+        self.enter_name("Full", unsaved=True)
         self.assert_quits_cleanly(game)
         with open(os.path.join(data, "game", "vexalrec.res"), "rb") as f:
             kept = f.read()

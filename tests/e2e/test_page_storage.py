@@ -158,7 +158,12 @@ class PageStorageTest(PageCase):
                          "the stored value is as it was, and no other table made beside it")
 
     def test_blocked_storage_plays_with_the_defaults_and_says_so(self):
-        game = self.start_game("blocked", storage="blocked")
+        for how in ("blocked", "refused"):
+            with self.subTest(how):
+                self.blocked_storage(how)
+
+    def blocked_storage(self, how):
+        game = self.start_game(how, storage=how)
         image, board = game.stable_board("blocked")
         self.assertEqual(len(player_bot.balls(board)), 5, "the game plays")
         self.open_table(game)
@@ -296,7 +301,8 @@ class PageStorageTest(PageCase):
     def test_tabs_entering_at_once_or_apart_keep_every_entry(self):
         # Three tabs, each with its name dialog open, press OK within a few milliseconds of each
         # other; then 300 ms apart. Each round starts from an empty table.
-        origin = self.origin_of(self.observer("observer"))
+        observer = self.observer("observer")
+        origin = self.origin_of(observer)
         pages = self.tabs(3)
         spreads = []
         for number, apart in [(n, 0) for n in range(10)] + [(n, 300) for n in range(10, 13)]:
@@ -314,6 +320,17 @@ class PageStorageTest(PageCase):
         print(f"\nOK pressed in three tabs, spread in ms (aimed apart, seen): {spreads}", flush=True)
         at_once = [seen for apart, seen in spreads if apart == 0]
         self.assertLess(sorted(at_once)[len(at_once) // 2], 30, "the presses at once came within a few ms")
+
+        # The tab that entered nothing shows the table as stored: as it does after a reload.
+        self.open_table(observer)
+        rows = self.table_rows("observer-table")
+        self.session.key("Return", pause=0.5)
+        self.session.page.reload()
+        self.session.wait_for_window(TITLE)
+        self.open_table(observer)
+        again = self.table_rows("observer-table-after-reload")
+        self.session.key("Return", pause=0.5)
+        self.assertEqual([l.data for l, _ in rows], [l.data for l, _ in again], "the other tabs' entries are shown")
 
     def test_tabs_one_after_the_other_keep_every_entry_however_late_they_hear_of_each_other(self):
         # Four tabs score; tabs 1 to 3 open their name dialogs at once, before any entry, and

@@ -9,6 +9,7 @@
 #include "score_test_support.h"
 #include "scores/check_high_score.h"
 #include "scores/high_scores.h"
+#include "scores/save_entry.h"
 
 namespace {
 
@@ -44,6 +45,40 @@ TEST_F(CheckTest, AQualifyingScoreAsksForTheNameThenShowsTheTable) {
   EXPECT_EQ(game.tableDirty, 1);
   // The holder changes only at the restart, not here.
   EXPECT_STREQ(holderName, "Handicap");
+}
+
+// However the game ends afterwards, an entry the table dialog shows is on the
+// disk; one that cannot be written is said before the table shows it, and
+// stays in the table for the save at the end.
+TEST_F(CheckTest, AnEntryIsSavedBeforeTheTableShowsItOrSaidToBeUnsaved) {
+  struct Case {
+    const char* what;
+    FakeFileFault fault;
+    bool saved;
+  };
+  for (const Case& c : {Case{"saved", FakeFileFault::NONE, true}, Case{"disk full", FakeFileFault::WRITE, false},
+                        Case{"no new file", FakeFileFault::CREATE, true}}) {
+    SCOPED_TRACE(c.what);
+    ::unlink("vexalrec.res");
+    WriteFile("vexalrec.res", Bytes(160, 0));
+    LoadHighScores();
+    FakeClear();
+    game.score = 120;
+    FakeFailFiles(c.fault);
+    CheckHighScore(nullptr);
+    FakeFailFiles(FakeFileFault::NONE);
+    Calls expected = {"> NameDialog"};
+    if (!c.saved) expected.push_back(std::string("> MessageBox ") + ENTRY_NOT_SAVED);
+    expected.push_back("> TableDialog");
+    EXPECT_EQ(FakeCalls(), expected);
+    Bytes file = ReadFile("vexalrec.res");
+    ASSERT_EQ(file.size(), 160u);
+    EXPECT_EQ(file[0] == 9 && std::memcmp(&file[1], "Pretender", 9) == 0, c.saved) << "the entry on the disk";
+    EXPECT_STREQ(game.HighScoreTable[0].name, "Pretender");
+    EXPECT_EQ(game.tableDirty, 1) << "written again at the end";
+  }
+  std::string said(ENTRY_NOT_SAVED);
+  for (char ch : said) EXPECT_LT(static_cast<unsigned char>(ch), 0x80) << "English, as the other messages";
 }
 
 TEST_F(CheckTest, TheAcceptedNamePresetsTheNextCheck) {

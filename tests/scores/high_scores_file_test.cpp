@@ -60,7 +60,7 @@ TEST_F(FileTest, WithoutAFileTheDefaultsStandAndHandicapHoldsTheRecord) {
 TEST_F(FileTest, AnUnchangedTableCreatesNoFile) {
   LoadHighScores();
   EXPECT_EQ(FindRank(0), 10);
-  SaveHighScores();
+  EXPECT_TRUE(SaveHighScores()) << "nothing to save counts as saved";
   EXPECT_FALSE(FileExists("vexalrec.res"));
   EXPECT_FALSE(FileExists("lines.res"));
 }
@@ -68,7 +68,7 @@ TEST_F(FileTest, AnUnchangedTableCreatesNoFile) {
 TEST_F(FileTest, OneInsertionWithoutAFileCreatesExactly160Bytes) {
   LoadHighScores();
   InsertAt(FindRank(300), "Pat", 300);
-  SaveHighScores();
+  EXPECT_TRUE(SaveHighScores());
   ASSERT_TRUE(FileExists("vexalrec.res"));
   EXPECT_FALSE(FileExists("lines.res"));
   Bytes file = ReadFile("vexalrec.res");
@@ -153,7 +153,7 @@ TEST_F(FileTest, FailedReadsLeaveTheTableEmptyAndAnUnwritableNameSavesNothing) {
   }
   EXPECT_EQ(game.bestScore, 0);
   InsertAt(0, "Lee", 10);
-  SaveHighScores();
+  EXPECT_FALSE(SaveHighScores());
   EXPECT_FALSE(FileExists("lines.res"));
 }
 
@@ -221,7 +221,7 @@ TEST_F(FileTest, AFailedSaveLeavesTheStoredTableAsItWas) {
     LoadHighScores();
     InsertAt(0, "New", 5000);
     FakeFailFiles(c.fault, c.writeBytes);
-    SaveHighScores();
+    EXPECT_FALSE(SaveHighScores()) << "a save that failed says so";
     FakeFailFiles(FakeFileFault::NONE);
     for (const char* name : {"vexalrec.res", "lines.res"}) {
       bool there = c.file != nullptr && std::string(c.file) == name;
@@ -258,7 +258,7 @@ TEST_F(FileTest, WithoutRoomForANewFileTheTableIsWrittenInPlace) {
   LoadHighScores();
   InsertAt(FindRank(1000), "Top", 1000);
   FakeFailFiles(FakeFileFault::CREATE);
-  SaveHighScores();
+  EXPECT_TRUE(SaveHighScores());
   FakeFailFiles(FakeFileFault::NONE);
   Bytes saved = ReadFile("vexalrec.res");
   ASSERT_EQ(saved.size(), 164u);
