@@ -160,20 +160,23 @@ class PageSession:
 
     def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
-        that refuses storage (as a policy does), "refused" one whose database will not open; "full" one whose storage is full; "earlier" keeps the
-        files where the earlier release kept them, in localStorage, for the page to take over. raw
-        ({name: text}) stores texts as they are, also ones that hold no bytes. ticks, when given,
-        is what the page's clock reads the first time the program asks it (GetTickCount, which seeds
-        the opening deal), so that the page deals what a Windows game seeded so dealt."""
+        that refuses storage (as a policy does), "refused" one whose database will not open, "full"
+        one whose storage is full; "earlier" keeps the files where the earlier release kept them, in
+        localStorage, for the page to take over. raw ({name: text}) stores texts as they are, also
+        ones that hold no bytes. ticks, when given, is what the page's clock reads the first time the
+        program asks it (GetTickCount, which seeds the opening deal), so that the page deals what a
+        Windows game seeded so dealt."""
         files = {}
         for name in sorted(os.listdir(folder)):
             with open(os.path.join(folder, name), "rb") as f:
                 files[name] = f.read().decode("latin-1")
-        script = "(() => { if (location.protocol !== 'file:') return; " + self.seed_script(
-            files, raw or {}, earlier=storage == "earlier", full=storage == "full")
-        if storage == "refused":
-            # A database of a later version than the page's: the page's opening of it fails.
-            script += f"""indexedDB.open({json.dumps(DATABASE)}, 1000).onsuccess = (e) => e.target.result.close();"""
+        self.prepare_storage(files, raw or {}, earlier=storage == "earlier", refused=storage == "refused")
+        # What runs before the page's own scripts touches no storage: Chromium may then give the
+        # tab a localStorage of its own, which no other tab sees.
+        script = "(() => { if (location.protocol !== 'file:') return; "
+        if storage == "full":
+            script += """const refuse = function () { throw new DOMException("The quota has been exceeded.", "QuotaExceededError"); };
+              IDBObjectStore.prototype.put = IDBObjectStore.prototype.add = refuse;"""
         if storage == "blocked":
             script += """for (const name of ["localStorage", "indexedDB"]) Object.defineProperty(window, name, {
               configurable: true, get() { throw new DOMException("The user denied permission to access the database.",
@@ -183,7 +186,7 @@ class PageSession:
         script += "})();"
         self.before_load(script)
         self.page.navigate(self.url)
-        # The storage is set once: later loads of the page (a reload) find it as it was left.
+        # Later loads of the page (a reload) find the storage as it was left.
         self.before_load("")
         self.page.wait_for("window.vexalPage && window.vexalPage.facts.started > 0", timeout=20)
         self.read_layout()
@@ -195,32 +198,34 @@ class PageSession:
         return f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
               get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
 
-    @staticmethod
-    def seed_script(files, raw, earlier=False, full=False):
-        """A script, run before the page's own, that empties the page's storage and stores files
-        ({name: latin-1 text}) and raw ({name: text}, kept as text): in the page's database, or with
-        earlier=True in localStorage as the earlier release kept them. The page's opening of the
-        database waits until these requests are done. full=True then refuses every further write."""
+    def prepare_storage(self, files, raw, earlier=False, refused=False):
+        """Empties the page's storage and stores files ({name: latin-1 text}) and raw ({name: text},
+        kept as text): in the page's database, or with earlier=True in localStorage as the earlier
+        release kept them. refused: a database of a later version than the page's, which the page
+        cannot open. Done from a blank page of the same origin (file://), before the page loads."""
+        blank = os.path.join(self.games_root, "blank.html")
+        if not os.path.exists(blank):
+            with open(blank, "w") as f:
+                f.write("<!doctype html><title>storage</title>\n")
+        self.page.navigate("file://" + blank)
         stored = {**{k: {"bytes": v} for k, v in files.items()}, **{k: {"text": v} for k, v in raw.items()}}
-        return f"""try {{ localStorage.clear(); }} catch (e) {{}}
-          const stored = {json.dumps(stored)}, put = IDBObjectStore.prototype.put;
+        self.page.evaluate(f"""(async () => {{
+          const stored = {json.dumps(stored)}, earlier = {json.dumps(earlier)}, refused = {json.dumps(refused)};
           const value = (v) => v.bytes === undefined ? v.text : Uint8Array.from(v.bytes, (c) => c.charCodeAt(0));
-          indexedDB.deleteDatabase({json.dumps(DATABASE)});
-          if ({json.dumps(earlier)}) {{
+          const done = (r) => new Promise((ok, fail) => {{ r.onsuccess = () => ok(r.result); r.onerror = () => fail(r.error); }});
+          localStorage.clear();
+          await done(indexedDB.deleteDatabase({json.dumps(DATABASE)}));
+          if (earlier) {{
             for (const [k, v] of Object.entries(stored)) localStorage.setItem({json.dumps(STORE_PREFIX)} + k, v.bytes ?? v.text);
           }} else {{
-            const opening = indexedDB.open({json.dumps(DATABASE)}, 1);
+            const opening = indexedDB.open({json.dumps(DATABASE)}, refused ? 1000 : 1);
             opening.onupgradeneeded = () => {{
               const files = opening.result.createObjectStore("files"), facts = opening.result.createObjectStore("facts");
-              for (const [k, v] of Object.entries(stored)) put.call(files, value(v), k);
-              put.call(facts, {{ from: "the test" }}, "taken over"); }};
-            opening.onsuccess = () => opening.result.close();
+              for (const [k, v] of Object.entries(stored)) files.put(value(v), k);
+              facts.put({{ from: "the test" }}, "taken over"); }};
+            (await done(opening)).close();
           }}
-          if ({json.dumps(full)}) {{
-            const refuse = function () {{ throw new DOMException("The quota has been exceeded.", "QuotaExceededError"); }};
-            IDBObjectStore.prototype.put = IDBObjectStore.prototype.add = refuse;
-          }}
-        """
+          return true; }})()""")
 
     def seed(self, files, raw=None):
         """Stores files ({name: bytes}) and raw ({name: text}) in the page's database in place of
@@ -240,7 +245,7 @@ class PageSession:
     def open_tab(self, ticks=None, before=None):
         """Another tab of the browser, with the page loaded, whose clock deals every load of the
         page from ticks when given (launch); before, a script run before the page's own at every
-        load. The tab is not brought to the front."""
+        load. The new tab comes to the front."""
         page = self.browser.page()
         if before:
             page.send("Page.addScriptToEvaluateOnNewDocument", {"source": before})

@@ -322,6 +322,7 @@ class PageStorageTest(PageCase):
         self.assertLess(sorted(at_once)[len(at_once) // 2], 30, "the presses at once came within a few ms")
 
         # The tab that entered nothing shows the table as stored: as it does after a reload.
+        self.session.page.send("Page.bringToFront")
         self.open_table(observer)
         rows = self.table_rows("observer-table")
         self.session.key("Return", pause=0.5)
@@ -458,6 +459,30 @@ class PageStorageTest(PageCase):
             game, _, _ = self.scored_game("earlier-unreadable", storage="earlier", raw={"vexalrec.res": unreadable})
             self.enter(game, "Ada")
             self.assertEqual(self.session.storage(raw=True), {"vexalrec.res": unreadable})
+
+    def test_every_launch_leaves_the_tab_sharing_its_storage_with_the_others(self):
+        # Seeding the storage from a script run before the page's own gave a new tab, about one
+        # launch in eight, a localStorage of its own in Chromium (and every later page of its
+        # renderer too): nothing it wrote reached any other tab, and nothing they wrote reached
+        # it. The session prepares the storage from a blank page of the same origin instead.
+        self.line_plan()
+        other = self.tabs(1)[0]
+        folder = self.session.new_game_folder(f"{self._testMethodName}")
+        front = self.session.page
+        try:
+            for n in range(16):
+                with self.subTest(launch=n):
+                    self.session.page = self.session.browser.page()
+                    self.session.injected = None  # scripts are the tab's own
+                    self.addCleanup(self.session.page.close)
+                    self.session.launch(self.exe, folder, storage="earlier" if n % 2 else "files")
+                    self.session.page.evaluate(f"localStorage.setItem('vexal/from-session', '{n}')")
+                    other.wait_for(f"localStorage.getItem('vexal/from-session') === '{n}'", timeout=5)
+                    other.evaluate(f"localStorage.setItem('vexal/from-other', '{n}')")
+                    self.session.page.wait_for(f"localStorage.getItem('vexal/from-other') === '{n}'", timeout=5)
+        finally:
+            self.session.page = front
+            front.send("Page.bringToFront")
 
     @staticmethod
     def origin_of(game):
