@@ -107,6 +107,11 @@ class PageSession:
         self.env = {}
 
     @property
+    def blank_url(self):
+        """The session's own blank page, of the page's origin, where it prepares the storage."""
+        return "file://" + os.path.join(self.games_root, "blank.html")
+
+    @property
     def url(self):
         return "file://" + os.path.abspath(self.build.exe)
 
@@ -203,11 +208,11 @@ class PageSession:
         kept as text): in the page's database, or with earlier=True in localStorage as the earlier
         release kept them. refused: a database of a later version than the page's, which the page
         cannot open. Done from a blank page of the same origin (file://), before the page loads."""
-        blank = os.path.join(self.games_root, "blank.html")
+        blank = self.blank_url[len("file://"):]
         if not os.path.exists(blank):
             with open(blank, "w") as f:
                 f.write("<!doctype html><title>storage</title>\n")
-        self.page.navigate("file://" + blank)
+        self.page.navigate(self.blank_url)
         stored = {**{k: {"bytes": v} for k, v in files.items()}, **{k: {"text": v} for k, v in raw.items()}}
         self.page.evaluate(f"""(async () => {{
           const stored = {json.dumps(stored)}, earlier = {json.dumps(earlier)}, refused = {json.dumps(refused)};
@@ -284,8 +289,9 @@ class PageSession:
         page.evaluate(f"document.body.dispatchEvent(new KeyboardEvent('keydown', {{ key: {json.dumps(key)}, bubbles: true }}))")
 
     @staticmethod
-    def has_window(page, title):
-        return page.evaluate(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === {json.dumps(title)})")
+    def window_open(title):
+        """An expression true while a window titled title is open in the page."""
+        return f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === {json.dumps(title)})"
 
     # Presses OK in the dialog titled title at the time `at` (ms since the epoch), the name field
     # first given name when there is one; vexalPressed is the time it was pressed.
@@ -567,10 +573,13 @@ def png_image(png, operations=()):
 
 class PageSampler:
     """ScreenSampler's counterpart: the page's main canvas sampled from inside the
-    page every few milliseconds, each picture that differs from the one before
-    kept with its time; stop() gives [(seconds, Image)] of the client area. With
-    area (x, y, w, h in client pixels) only that part is read, which keeps each
-    grab short, and the rest of every picture is black."""
+    page, each picture that differs from the one before kept with its time; stop()
+    gives [(seconds, Image)] of the client area. It is read after every task that
+    draws on it, before the page does anything else, and every few milliseconds
+    besides: no picture the page shows can fall between two grabs, however late the
+    machine runs (missed counts drawing tasks not read after, 0 unless the reading
+    fails). With area (x, y, w, h in client pixels) only that part is read, which
+    keeps each grab short, and the rest of every picture is black."""
 
     START_JS = """((area) => {
       const canvas = document.querySelector('.window.main > canvas.client');
@@ -580,8 +589,9 @@ class PageSampler:
       const kx = canvas.width / cw, ky = canvas.height / ch;
       const gx = Math.round(ax * kx), gy = Math.round(ay * ky);
       const gw = Math.max(1, Math.round((ax + aw) * kx) - gx), gh = Math.max(1, Math.round((ay + ah) * ky) - gy);
-      const s = { frames: [], grabs: 0, last: null, longest: 0, previous: null, t0: performance.now(), area: [ax, ay, aw, ah], kx, ky, cw, ch };
-      s.timer = setInterval(() => {
+      const s = { frames: [], grabs: 0, last: null, longest: 0, previous: null, t0: performance.now(), area: [ax, ay, aw, ah], kx, ky, cw, ch,
+                  drawn: 0, read: 0, pending: false, methods: [] };
+      const grab = () => {
         const data = ctx.getImageData(gx, gy, gw, gh).data;
         const now = performance.now();
         if (s.last !== null) s.longest = Math.max(s.longest, now - s.last);
@@ -592,13 +602,26 @@ class PageSampler:
         let same = p !== null && p.length === words.length;
         if (same) for (let i = 0; i < words.length; ++i) if (words[i] !== p[i]) { same = false; break; }
         if (!same) { s.previous = words; s.frames.push([(performance.now() - s.t0) / 1000, gw, data]); }
-      }, 1);
+      };
+      s.timer = setInterval(grab, 1);
+      // Every drawing call on the canvas: its task's picture is read as the task ends.
+      for (const name of ['putImageData', 'drawImage', 'fillRect', 'clearRect', 'strokeRect', 'fillText', 'strokeText', 'fill', 'stroke']) {
+        const own = Object.prototype.hasOwnProperty.call(ctx, name), before = ctx[name];
+        s.methods.push([name, own, before]);
+        ctx[name] = function (...args) {
+          const result = before.apply(this, args);
+          if (!s.pending) { s.pending = true; s.drawn += 1;
+            queueMicrotask(() => { s.pending = false; s.read += 1; grab(); }); }
+          return result; };
+      }
+      s.ctx = ctx;
       window.vexalSampler = s;
     })"""
 
     # Each frame in client pixels: the device pixel at each client pixel's centre.
     STOP_JS = """(() => {
       const s = window.vexalSampler; clearInterval(s.timer);
+      for (const [name, own, before] of s.methods) { if (own) s.ctx[name] = before; else delete s.ctx[name]; }
       const { cw, ch, kx, ky } = s, [ax, ay, aw, ah] = s.area;
       const out = s.frames.map(([t, gw, d]) => { const rgb = new Uint8Array(cw * ch * 3);
         const gh = d.length / 4 / gw;
@@ -609,13 +632,15 @@ class PageSampler:
             rgb[j++] = d[i]; rgb[j++] = d[i + 1]; rgb[j++] = d[i + 2]; } }
         let text = ''; for (let i = 0; i < rgb.length; i += 32768) text += String.fromCharCode(...rgb.subarray(i, i + 32768));
         return [t, cw, ch, btoa(text)]; });
-      const result = { grabs: s.grabs, longest: s.longest / 1000, frames: out }; delete window.vexalSampler; return result;
+      const result = { grabs: s.grabs, longest: s.longest / 1000, missed: s.drawn - s.read - (s.pending ? 1 : 0), frames: out };
+      delete window.vexalSampler; return result;
     })()"""
 
     def __init__(self, session, area=None):
         self.session, self.area = session, area
         self.grabs = 0
         self.longest_gap = 0.0
+        self.missed = 0
 
     def start(self):
         self.session.page.evaluate(f"{self.START_JS}({json.dumps(list(self.area) if self.area else None)})")
@@ -625,4 +650,5 @@ class PageSampler:
         result = self.session.page.evaluate(self.STOP_JS, timeout=120)
         self.grabs = result["grabs"]
         self.longest_gap = result["longest"]
+        self.missed = result["missed"]
         return [(t, harness.Image(w, h, base64.b64decode(data))) for t, w, h, data in result["frames"]]

@@ -1,7 +1,14 @@
 """Samples a rectangle of the X screen every few milliseconds, straight from
 the X server with XGetImage (import takes about 100 ms a picture, longer than
 an animation frame). Runs in a thread while the test clicks; keeps each
-picture that differs from the one before, with its time."""
+picture that differs from the one before, with its time.
+
+A grab can come late: the machine is shared, and the host now and then stops
+the whole virtual machine for 50 to 100 ms. Whether a picture was lost then
+is not read from the gap but from the X server's own reports of drawing
+(the DAMAGE extension, with the server's time of each): a picture falls
+between two grabs only when the rectangle was drawn at two moments, with a
+pause between them, and no grab came between."""
 
 import ctypes
 import threading
@@ -19,9 +26,22 @@ class _XImage(ctypes.Structure):
                 ("bits_per_pixel", ctypes.c_int)]
 
 
+class _DamageNotify(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("drawable", ctypes.c_ulong), ("damage", ctypes.c_ulong),
+                ("level", ctypes.c_int), ("more", ctypes.c_int), ("timestamp", ctypes.c_ulong),
+                ("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("rest", ctypes.c_char * 192)]  # the rest of an XEvent, which is larger
+
+
 _ZPIXMAP = 2
 _ALL_PLANES = ctypes.c_ulong(-1 & 0xFFFFFFFFFFFFFFFF)
+_REPORT_RAW_RECTANGLES = 0
+# Drawing this far apart on the server's clock makes two pictures: the quickest animation
+# steps are 15 ms apart, and one picture's calls come within a millisecond or two.
+PICTURE_APART_MS = 10
 _x11 = None
+_damage = None
 
 
 def _lib():
@@ -37,14 +57,31 @@ def _lib():
                                   ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         lib.XFree.argtypes = [ctypes.c_void_p]
         lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        lib.XPending.argtypes = [ctypes.c_void_p]
+        lib.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        lib.XFlush.argtypes = [ctypes.c_void_p]
         _x11 = lib
     return _x11
+
+
+def _damage_lib():
+    global _damage
+    if _damage is None:
+        lib = ctypes.CDLL("libXdamage.so.1")
+        lib.XDamageQueryExtension.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                              ctypes.POINTER(ctypes.c_int)]
+        lib.XDamageCreate.restype = ctypes.c_ulong
+        lib.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        _damage = lib
+    return _damage
 
 
 class ScreenSampler:
     """sampler = ScreenSampler(display, (x, y, w, h)); sampler.start(); ...; frames = sampler.stop()
 
-    frames is a list of (seconds since start, Image), consecutive duplicates dropped."""
+    frames is a list of (seconds since start, Image), consecutive duplicates dropped.
+    missed counts the grabs before which the rectangle had been drawn at two moments
+    since the grab before: a picture may have stood between them unseen."""
 
     def __init__(self, display, rect, interval=0.002):
         self.display = display.encode()
@@ -53,6 +90,8 @@ class ScreenSampler:
         self.frames = []
         self.grabs = 0
         self.longest_gap = 0.0  # seconds between two grabs, at the most
+        self.missed = 0
+        self.missed_at = []  # (seconds since start, gap, the server's times of the drawing)
         self._stop = threading.Event()
         self._thread = None
         self._error = None
@@ -84,14 +123,25 @@ class ScreenSampler:
             return
         try:
             root = lib.XDefaultRootWindow(dpy)
+            damage = _damage_lib()
+            event_base, error_base = ctypes.c_int(), ctypes.c_int()
+            if not damage.XDamageQueryExtension(dpy, ctypes.byref(event_base), ctypes.byref(error_base)):
+                raise RuntimeError("the X server has no DAMAGE extension")
+            damage.XDamageCreate(dpy, root, _REPORT_RAW_RECTANGLES)
+            lib.XFlush(dpy)
             t0 = time.monotonic()
             previous = None
             last = None
             while not self._stop.is_set():
                 raw = self._grab(lib, dpy, root)
+                # The grab's reply came after every report of drawing done before it.
+                drawn = self._drawn(lib, dpy, event_base.value)
                 now = time.monotonic()
                 if last is not None:
                     self.longest_gap = max(self.longest_gap, now - last)
+                    if drawn and drawn[-1][0] - drawn[0][0] >= PICTURE_APART_MS:
+                        self.missed += 1
+                        self.missed_at.append((round(now - t0, 3), round(now - last, 3), drawn))
                 last = now
                 self.grabs += 1
                 if raw != previous:
@@ -102,6 +152,19 @@ class ScreenSampler:
             self._error = error
         finally:
             lib.XCloseDisplay(dpy)
+
+    def _drawn(self, lib, dpy, event_base):
+        """The server's times (ms) of the drawing in the rectangle reported since the last call."""
+        x, y, w, h = self.rect
+        times = []
+        event = _DamageNotify()
+        while lib.XPending(dpy):
+            lib.XNextEvent(dpy, ctypes.byref(event))
+            if event.type != event_base:
+                continue
+            if event.x < x + w and x < event.x + event.width and event.y < y + h and y < event.y + event.height:
+                times.append((event.timestamp, event.x, event.y, event.width, event.height))
+        return sorted(times)
 
     def start(self):
         self._thread = threading.Thread(target=self._run, daemon=True)

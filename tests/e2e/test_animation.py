@@ -39,6 +39,19 @@ class AnimationTest(GameCase):
         self.assertGreaterEqual(steps, 6, f"a route of six steps or more on {board}")
         return game, image, board, source, target, steps
 
+    def test_a_sampler_too_slow_for_the_pictures_says_it_missed_some(self):
+        # The check that no picture fell between two grabs reads the display's own reports of
+        # drawing: one grab every 150 ms over a travel of 50 ms steps must be told it missed
+        # pictures, while the test's sampler beside it misses none.
+        from screen_sampler import ScreenSampler
+        game, _, _, source, target, steps = self.start_long_move("slow-sampler")
+        slow = ScreenSampler(self.session.env["DISPLAY"], game.client, interval=0.15).start()
+        try:
+            self.sample(game, lambda: game.move(source, target, settle=0), 0.5 + steps * 0.05 + 0.8)
+        finally:
+            slow.stop()
+        self.assertGreater(slow.missed, 2, f"{slow.grabs} grabs of a {steps}-step travel")
+
     def test_the_ball_travels_cell_by_cell_and_spawned_balls_grow(self):
         game, image, board, source, target, steps = self.start_long_move("travel")
         colour = board[source[1]][source[0]]

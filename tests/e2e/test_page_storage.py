@@ -279,8 +279,7 @@ class PageStorageTest(PageCase):
             page.wait_for("window.vexalPlayed === true", timeout=60, interval=0.1)
             self.session.command_key(page, "F4")
         for page in pages:
-            page.wait_for(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === '{NAME_DIALOG}')",
-                          timeout=20, interval=0.1)
+            page.wait_for(self.session.window_open(NAME_DIALOG), timeout=20, interval=0.1)
 
     def enter_at(self, pages, names, times):
         """Presses OK in each tab's name dialog at its time (ms since the epoch) with its name;
@@ -288,8 +287,7 @@ class PageStorageTest(PageCase):
         for page, name, at in zip(pages, names, times):
             self.session.press_ok_at(page, NAME_DIALOG, at, name)
         for page in pages:
-            page.wait_for(f"[...document.querySelectorAll('#desk > .window')].some((w) => w.dataset.title === '{TABLE_DIALOG}')",
-                          timeout=20, interval=0.05)
+            page.wait_for(self.session.window_open(TABLE_DIALOG), timeout=20, interval=0.05)
         pressed = [page.evaluate("window.vexalPressed") for page in pages]
         for page in pages:
             self.session.press_ok_at(page, TABLE_DIALOG, 0)
