@@ -400,8 +400,9 @@ class GameCase(unittest.TestCase):
             if options[0] == "--bind":
                 self.addCleanup(lambda: harness.run(["umount", path]).returncode == 0 or harness.run(["umount", "-l", path]))
 
-    def enter_name_and_check(self, name, preset="Pretender"):
-        """Walks the name dialog through its three refusals, then accepts name.
+    def enter_name_and_check(self, name, preset="Pretender", unsaved=False):
+        """Walks the name dialog through its three refusals, then accepts name; unsaved: the
+        game says first that it cannot save the entry (close_unsaved_box).
 
         Returns the rows of the table dialog that follows (table_rows)."""
         self.session.wait_for_window(NAME_DIALOG, timeout=20)
@@ -421,6 +422,8 @@ class GameCase(unittest.TestCase):
                 self.assertTrue(any(w[0] == NAME_DIALOG for w in self.session.windows()), "the dialog stays")
         self.type_name(name)
         self.session.key("Return", pause=0.8)
+        if unsaved:
+            self.close_unsaved_box()
         self.session.wait_for_window(TABLE_DIALOG)
         self.assert_centred(TABLE_DIALOG)
         rows = self.table_rows("table-with-entry")

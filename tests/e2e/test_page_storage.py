@@ -278,8 +278,22 @@ class PageStorageTest(PageCase):
         for page in pages:
             page.wait_for("window.vexalPlayed === true", timeout=60, interval=0.1)
             self.session.command_key(page, "F4")
-        for page in pages:
-            page.wait_for(self.session.window_open(NAME_DIALOG), timeout=20, interval=0.1)
+        for number, page in enumerate(pages, 1):
+            try:
+                page.wait_for(self.session.window_open(NAME_DIALOG), timeout=20, interval=0.1)
+            except browser.BrowserError:
+                self.fail(f"tab {number} of {len(pages)} shows no name dialog: {self.tab_state(page)}")
+
+    TAB_STATE_JS = """JSON.stringify({ windows: [...document.querySelectorAll('#desk > .window')].map((w) => w.dataset.title),
+      calls: vexalPage.calls(), played: window.vexalPlayed, facts: vexalPage.facts })"""
+
+    def tab_state(self, page):
+        """What a tab shows of itself, for a failure's message; its picture goes to the artifacts."""
+        page.send("Page.bringToFront")
+        path = os.path.join(self.session.artifacts, f"tab-{self._testMethodName}-{int(time.time())}.png")
+        with open(path, "wb") as f:
+            f.write(page.screenshot_png())
+        return f"{page.evaluate(self.TAB_STATE_JS)}; console {page.console[-20:]}; picture {path}"
 
     def enter_at(self, pages, names, times):
         """Presses OK in each tab's name dialog at its time (ms since the epoch) with its name;
