@@ -442,29 +442,22 @@ $(printf '%s\n' "$text" | sed 's/^/    /')"
   vexal_tell error "$message"
 }
 
-# Picks the first display number without a lock file or socket.
-vexal_free_display() {
-  local n
-  for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      echo "$n"
-      return 0
-    fi
-  done
-  return 1
-}
-
 VEXAL_XVFB_PID=
+# Xvfb picks the display itself (-displayfd): the number is taken by creating
+# its lock file, which only one server can do, so two scripts starting at once
+# never end up on one display.
 vexal_xvfb_start() {
   local size=${1:-1024x768}
-  local n
-  n=$(vexal_free_display) || { echo "wine-env: no free X display" >&2; return 1; }
-  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+  local said i n=
+  said=$(mktemp) || return 1
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$said" >/dev/null 2>&1 &
   VEXAL_XVFB_PID=$!
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq 1 100); do
-    if xdpyinfo >/dev/null 2>&1 || xwininfo -root >/dev/null 2>&1; then
+  for i in $(seq 1 200); do
+    n=$(head -n 1 "$said")
+    case $n in ''|*[!0-9]*) n= ;; esac
+    if [ -n "$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      rm -f "$said"
+      export DISPLAY=":$n"
       return 0
     fi
     if ! kill -0 "$VEXAL_XVFB_PID" 2>/dev/null; then
@@ -472,7 +465,8 @@ vexal_xvfb_start() {
     fi
     sleep 0.05
   done
-  echo "wine-env: Xvfb did not come up on $DISPLAY" >&2
+  rm -f "$said"
+  echo "wine-env: Xvfb did not come up${n:+ on :$n}" >&2
   return 1
 }
 

@@ -10,6 +10,7 @@ same architecture and the Wine loader that serves it."""
 
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
@@ -156,27 +157,41 @@ def run(cmd, timeout=30, **kw):
 WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
 
 
-def free_display():
-    for n in range(90, 200):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            return n
-    raise RuntimeError("no free X display")
-
-
 def start_xvfb():
-    """An Xvfb of DESKTOP_SIZE on a free display: (process, display name), once it answers."""
+    """An Xvfb of DESKTOP_SIZE on a free display: (process, display name), once it answers.
+
+    Xvfb picks the display itself (-displayfd): it takes the number by creating
+    the display's lock file, which only one server can do. A number chosen here
+    by looking for lock files was sometimes chosen by two modules starting at
+    once; the second server then failed, and its module ran on the first one's
+    display until that module ended and took the display away."""
     w, h = DESKTOP_SIZE
-    display = f":{free_display()}"
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", f"{w}x{h}x24", "-nolisten", "tcp"],
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ, DISPLAY=display)
-    for _ in range(100):
-        if run(["xdpyinfo"], env=env).returncode == 0:
+    read_end, write_end = os.pipe()
+    try:
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{w}x{h}x24",
+                                 "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        write_end = None
+        number = b""
+        deadline = time.time() + 30
+        while not number.endswith(b"\n") and time.time() < deadline:
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.time()))
+            chunk = os.read(read_end, 16) if ready else b""
+            if not chunk:
+                break
+            number += chunk
+    finally:
+        os.close(read_end)
+        if write_end is not None:
+            os.close(write_end)
+    if number.strip().isdigit():
+        display = f":{int(number)}"
+        if run(["xdpyinfo"], env=dict(os.environ, DISPLAY=display)).returncode == 0:
             return xvfb, display
-        time.sleep(0.05)
     xvfb.terminate()
     xvfb.wait(10)
-    raise RuntimeError("Xvfb did not start")
+    raise RuntimeError(f"Xvfb did not start (it said {number!r} for its display)")
 
 
 class WineSession:
@@ -237,14 +252,22 @@ class WineSession:
             time.sleep(0.1)
 
     def _start_window_manager(self):
-        self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
+        log_path = os.path.join(self.artifacts, f"{self.window_manager}.log")
+        with open(log_path, "wb") as log:
+            self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
+                                            stdout=log, stderr=log)
+        deadline = time.time() + 30
+        while time.time() < deadline and self.manager.poll() is None:
             out = run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env)
             if b"window id" in out.stdout:
                 return
             time.sleep(0.1)
-        raise RuntimeError(f"{self.window_manager} did not take charge of the display")
+        answers = run(["xdpyinfo"], env=self.env).returncode == 0
+        with open(log_path, "rb") as log:
+            said = log.read().decode(errors="replace").strip()
+        raise RuntimeError(f"{self.window_manager} did not take charge of the display {self.env['DISPLAY']}: "
+                           f"exit code {self.manager.poll()}, the display "
+                           f"{'answers' if answers else 'does not answer'}; it said: {said[-600:]!r}")
 
     def use_prefix(self, prefix, **extra):
         """Runs the probe and every Wine program after this in PREFIX, as scripts/lib does."""

@@ -2,6 +2,10 @@
 plumbing (display, prefix, probe, input, exit codes) shows up here and not
 as a puzzling game failure."""
 
+import os
+import subprocess
+import threading
+import time
 import unittest
 
 import harness
@@ -57,6 +61,37 @@ class HarnessSelfTest(unittest.TestCase):
             with self.subTest(args=args):
                 self.assertEqual(self.close(self.launch(*args)), expected)
                 self.assertTrue(self.session.wait_gone(TITLE))
+
+    def test_displays_started_at_once_are_each_a_server_of_their_own(self):
+        # Modules start beside each other; the scripts' helper and the harness's must
+        # never hand two of them one display.
+        lib = harness.env_path("VEXAL_WINE_LIB")
+        scripts = [subprocess.Popen(["bash", "-c", 'source "$0"; vexal_xvfb_start 320x200 || exit 1; '
+                                     'echo "$DISPLAY $VEXAL_XVFB_PID"; read -r _; vexal_stop', lib],
+                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True) for _ in range(3)]
+        started = []
+        threads = [threading.Thread(target=lambda: started.append(harness.start_xvfb())) for _ in range(3)]
+        try:
+            for thread in threads:
+                thread.start()
+            for thread in threads:
+                thread.join()
+            said = [p.stdout.readline().split() for p in scripts]
+            displays = [d for _, d in started] + [s[0] for s in said if s]
+            self.assertEqual(len(displays), 6, f"every server started: {displays}")
+            self.assertEqual(len(set(displays)), 6, f"six displays, none shared: {displays}")
+            time.sleep(0.3)
+            for xvfb, display in started:
+                self.assertIsNone(xvfb.poll(), f"the server of {display} is the harness's own and runs")
+            for display, pid in said:
+                with open(f"/proc/{pid}/stat") as stat:
+                    self.assertNotEqual(stat.read().split()[2], "Z", f"the server of {display} is the script's own")
+        finally:
+            for xvfb, _ in started:
+                xvfb.terminate()
+                xvfb.wait(10)
+            for p in scripts:
+                p.communicate("\n", timeout=30)
 
     def test_ppm_reader_rejects_bad_input(self):
         for blob in (b"", b"P5\n1 1\n255\n\0", b"P6\n2 2\n255\n\0\0\0", b"P6\n1 1\n65535\n\0\0\0\0\0\0"):
