@@ -468,7 +468,12 @@ class PlainSession(WineSession):
             if found.stdout.strip():
                 return
             time.sleep(0.2)
-        raise AssertionError(f"no X window titled {title!r} within {timeout}s")
+        # What is on the display instead, for the one who reads the failure.
+        ids = run(["xdotool", "search", "--onlyvisible", "--name", "."], env=self.env).stdout.split()
+        names = [run(["xdotool", "getwindowname", i], env=self.env).stdout.decode(errors="replace").strip()
+                 for i in ids[:20]]
+        self.screenshot(f"no-{re.sub(r'[^A-Za-z0-9]+', '-', title)}-window")
+        raise AssertionError(f"no X window titled {title!r} within {timeout}s; visible windows: {names}")
 
     def stop(self):
         for prefix in self.prefixes:

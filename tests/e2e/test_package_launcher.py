@@ -163,10 +163,18 @@ class PackageLauncherTest(GameCase):
         self.addCleanup(self.end_wine, self.prefix_of(data))
         try:
             self.session.wait_x_window(TITLE, FIRST_START)
-        except AssertionError:
+        except AssertionError as missing:
+            running = []
+            for pid in self.wine_processes(self.prefix_of(data)):
+                try:
+                    with open(f"/proc/{pid}/cmdline", "rb") as f:
+                        running.append(f.read().replace(b"\0", b" ").decode(errors="replace").strip())
+                except OSError:
+                    pass
             process.kill()
             process.wait(10)
-            raise AssertionError(f"the game did not appear; the launcher said:\n{self.text(output)}")
+            raise AssertionError(f"the game did not appear ({missing}); running in its prefix: {running}; "
+                                 f"the launcher said:\n{self.text(output)}")
         # The probe sees the locale the launcher gave the game.
         probe_env = {"LOCPATH": os.path.join(data, "locale")} if env.get("LOCPATH") else {}
         self.session.use_prefix(self.prefix_of(data), **probe_env)
