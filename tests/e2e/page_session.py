@@ -199,9 +199,14 @@ class PageSession:
 
     @staticmethod
     def clock_script(ticks):
-        # GetTickCount is floor(timeOrigin + now()); the half keeps the sum off the integer below.
+        # GetTickCount is floor(timeOrigin + now()). The first read of timeOrigin gives ticks and
+        # makes the now() read just after it give 0: taking now() as it runs instead let a stall
+        # between the two reads (a busy renderer, the host stopping the processor) move the tick
+        # count, and with it the whole deal. Later reads see the browser's own clock.
         return f"""Object.defineProperty(performance, "timeOrigin", {{ configurable: true,
-              get() {{ delete performance.timeOrigin; return {int(ticks)} + 0.5 - performance.now(); }} }});"""
+              get() {{ delete performance.timeOrigin;
+                performance.now = () => {{ delete performance.now; return 0; }};
+                return {int(ticks)} + 0.5; }} }});"""
 
     def prepare_storage(self, files, raw, earlier=False, refused=False):
         """Empties the page's storage and stores files ({name: latin-1 text}) and raw ({name: text},
