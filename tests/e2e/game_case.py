@@ -17,6 +17,15 @@ NAME_DIALOG = "祝贺您!"
 TABLE_DIALOG = "排名榜"
 ABOUT_DIALOG = "关于"
 DEFAULT_TABLE = [("Handicap", 100)] + [("- Empty -", 0)] * 9
+BOX_CLASS = "#32770"       # the class of dialog boxes, the "Game over!" box among them
+
+
+def game_over_box(session):
+    """The rectangle (x, y, w, h) of the game's open message box, or None."""
+    for title, cls, x, y, w, h in session.windows():
+        if title == TITLE and cls == BOX_CLASS:
+            return x, y, w, h
+    return None
 
 
 def table_bytes(entries):
@@ -244,15 +253,12 @@ class GameCase(unittest.TestCase):
 
     def close_game_over_box(self):
         """Closes the "Game over!" box with Enter; False when none is open."""
-        import player_bot
-        def open_now():
-            return any(w[0] == TITLE and w[1] == player_bot.BOX_CLASS for w in self.session.windows())
-        if not open_now():
+        if not game_over_box(self.session):
             return False
         self.session.screenshot("game-over-before-a-line")
         self.session.key("Return", pause=0.8)
         deadline = time.time() + 10
-        while open_now():
+        while game_over_box(self.session):
             self.assertLess(time.time(), deadline, "the \"Game over!\" box closes on Enter")
             time.sleep(0.2)
         return True

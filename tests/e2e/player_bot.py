@@ -16,9 +16,8 @@ import time
 
 import score_reader
 from board_reader import distances
-from game_case import NAME_DIALOG, TITLE, table_bytes
+from game_case import BOX_CLASS, NAME_DIALOG, TITLE, game_over_box, table_bytes
 
-BOX_CLASS = "#32770"       # the class of dialog boxes, the "Game over!" box among them
 STEP = 0.05                # a cell of travel, a frame of a spawn or a removal
 PIXEL = 0.025              # a pixel of a column
 CROWNING = 1.8             # overtaking and blinking when the record falls
@@ -389,10 +388,7 @@ class Player:
     # ---- the end of a game -------------------------------------------------------------------
 
     def game_over_box(self):
-        for title, cls, x, y, w, h in self.session.windows():
-            if title == TITLE and cls == BOX_CLASS:
-                return x, y, w, h
-        return None
+        return game_over_box(self.session)
 
     def wait_game_over_box(self, timeout):
         deadline = time.time() + timeout
