@@ -1,6 +1,13 @@
-"""Debian's Chromium, headless, driven over the DevTools protocol through a
-pipe (--remote-debugging-pipe: JSON messages ended by NUL on file descriptors
-3 and 4), so that nothing but the browser itself is needed."""
+"""The browsers the page is tested in, each driven through the same calls
+(Page: open, evaluate, keys, pointer, screenshot, scripts run before the
+page's own, tabs): Debian's Chromium here, headless, over the DevTools protocol
+through a pipe (--remote-debugging-pipe: JSON messages ended by NUL on file
+descriptors 3 and 4), so that nothing but the browser itself is needed;
+Firefox over WebDriver BiDi (browser_firefox.py) and WebKit over WebDriver
+(browser_webkit.py). VEXAL_BROWSER names the engine a module runs in.
+
+What an engine's driver cannot do, its Page's `sees` leaves out: a test that
+needs it says so and runs where it can."""
 
 import json
 import os
@@ -11,6 +18,33 @@ import threading
 import time
 
 CHROMIUM = os.environ.get("VEXAL_CHROMIUM", "/usr/bin/chromium")
+ENGINES = ("chromium", "firefox", "webkit")
+
+
+def engine():
+    """The engine this run's page modules use."""
+    name = os.environ.get("VEXAL_BROWSER", "chromium")
+    if name not in ENGINES:
+        raise BrowserError(f"VEXAL_BROWSER={name}: the page is tested in {', '.join(ENGINES)}")
+    return name
+
+
+def start(width=1024, height=768, name=None):
+    """A browser of the engine named (this run's by default) with a fresh profile."""
+    name = name or engine()
+    if name == "firefox":
+        import browser_firefox
+        return browser_firefox.FirefoxBrowser(width, height)
+    if name == "webkit":
+        import browser_webkit
+        return browser_webkit.WebKitBrowser(width, height)
+    return Browser(width, height)
+
+
+def key_parts(name):
+    """(modifiers, key) of a key as xdotool names it: "alt+x" is (["alt"], "x")."""
+    parts = name.split("+")
+    return [m.lower() for m in parts[:-1]], parts[-1]
 
 
 class BrowserError(RuntimeError):
@@ -19,6 +53,8 @@ class BrowserError(RuntimeError):
 
 class Browser:
     """One headless Chromium with a fresh profile; page() opens a tab."""
+
+    engine = "chromium"
 
     def __init__(self, width=1024, height=768, extra_args=()):
         if not os.path.exists(CHROMIUM):
@@ -56,6 +92,7 @@ class Browser:
         self.closed = False
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
+        self.version = self.send("Browser.getVersion")["product"].split("/")[-1]
 
     def _read(self):
         buffer = b""
@@ -106,10 +143,14 @@ class Browser:
     def page(self, url="about:blank"):
         target = self.send("Target.createTarget", {"url": "about:blank"})["targetId"]
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})["sessionId"]
-        page = Page(self, target, session)
+        page = ChromiumPage(self, target, session)
         if url != "about:blank":
             page.navigate(url)
         return page
+
+    def tabs(self):
+        """How many tabs are open."""
+        return sum(1 for t in self.send("Target.getTargets")["targetInfos"] if t["type"] == "page")
 
     def close(self):
         try:
@@ -131,7 +172,35 @@ class Browser:
 
 
 class Page:
-    """A tab: scripts evaluated in it, input sent to it, pictures taken of it."""
+    """A tab: scripts evaluated in it, input sent to it, pictures taken of it. What every
+    engine's page shares; each engine's own class does the rest."""
+
+    sees = frozenset()  # what the engine's driver shows or does beyond the common calls
+
+    def reload(self):
+        self.navigate(self.evaluate("location.href"))
+
+    def wait_for(self, expression, timeout=20, interval=0.05):
+        deadline = time.time() + timeout
+        while True:
+            value = self.evaluate(expression)
+            if value:
+                return value
+            if time.time() > deadline:
+                raise BrowserError(f"{expression} did not come true within {timeout} s")
+            time.sleep(interval)
+
+    def click(self, x, y):
+        self.mouse("mouseMoved", x, y, button="none", buttons=0)
+        self.mouse("mousePressed", x, y)
+        self.mouse("mouseReleased", x, y)
+
+
+class ChromiumPage(Page):
+    """A tab of Chromium: a target with a session of its own."""
+
+    sees = frozenset({"console", "network", "dialogs", "touch", "scale", "downloads", "mobile", "crash",
+                      "devtools"})
 
     def __init__(self, browser, target, session):
         self.browser, self.target, self.session = browser, target, session
@@ -184,9 +253,6 @@ class Page:
         finally:
             self.browser.listeners.remove(on_load)
 
-    def reload(self):
-        self.navigate(self.evaluate("location.href"))
-
     def evaluate(self, expression, timeout=60):
         """The value of a JavaScript expression (promises awaited), as JSON."""
         result = self.send("Runtime.evaluate", {"expression": expression, "awaitPromise": True,
@@ -197,29 +263,19 @@ class Page:
             raise BrowserError(f"script failed: {text}")
         return result.get("result", {}).get("value")
 
-    def wait_for(self, expression, timeout=20, interval=0.05):
-        deadline = time.time() + timeout
-        while True:
-            value = self.evaluate(expression)
-            if value:
-                return value
-            if time.time() > deadline:
-                raise BrowserError(f"{expression} did not come true within {timeout} s")
-            time.sleep(interval)
-
-    def screenshot_png(self):
+    def screenshot_png(self, clip=None):
+        """The viewport as PNG; clip, (x, y, w, h) in CSS pixels, a part of it."""
         import base64
-        return base64.b64decode(self.send("Page.captureScreenshot", {"format": "png"})["data"])
+        params = {"format": "png"}
+        if clip:
+            x, y, w, h = clip
+            params["clip"] = {"x": x, "y": y, "width": w, "height": h, "scale": 1}
+        return base64.b64decode(self.send("Page.captureScreenshot", params)["data"])
 
     def mouse(self, kind, x, y, button="left", buttons=1, clicks=1):
         self.send("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": button,
                                                "buttons": buttons if kind != "mouseReleased" else 0,
                                                "clickCount": clicks})
-
-    def click(self, x, y):
-        self.mouse("mouseMoved", x, y, button="none", buttons=0)
-        self.mouse("mousePressed", x, y)
-        self.mouse("mouseReleased", x, y)
 
     def touch(self, x, y):
         point = [{"x": x, "y": y, "id": 1}]
@@ -237,10 +293,10 @@ class Page:
 
     def key(self, name):
         """A key as xdotool names it: "F4", "Return", "alt+x", "a"."""
-        parts = name.split("+")
-        base, modifiers = parts[-1], 0
-        for m in parts[:-1]:
-            modifiers |= {"alt": 1, "ctrl": 2, "meta": 4, "shift": 8}[m.lower()]
+        names, base = key_parts(name)
+        modifiers = 0
+        for m in names:
+            modifiers |= {"alt": 1, "ctrl": 2, "meta": 4, "shift": 8}[m]
         if base in self.KEYS:
             key, code, vk, text = self.KEYS[base]
         else:
@@ -263,3 +319,33 @@ class Page:
 
     def type_text(self, text):
         self.send("Input.insertText", {"text": text})
+
+    def add_init_script(self, source):
+        """Runs source in every document loaded in the tab from now on, before the page's own
+        scripts; the handle takes it away again."""
+        return self.send("Page.addScriptToEvaluateOnNewDocument", {"source": source})["identifier"]
+
+    def remove_init_script(self, handle):
+        self.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": handle})
+
+    def bring_to_front(self):
+        self.send("Page.bringToFront")
+
+    def set_viewport(self, width, height, scale=1, mobile=False, touch=False):
+        """The viewport in CSS pixels at a device pixel ratio; mobile, a phone's layout viewport."""
+        metrics = {"width": width, "height": height, "deviceScaleFactor": scale, "mobile": mobile}
+        if mobile:
+            metrics["screenOrientation"] = ({"type": "portraitPrimary", "angle": 0} if height >= width
+                                            else {"type": "landscapePrimary", "angle": 90})
+        self.send("Emulation.setDeviceMetricsOverride", metrics)
+        if touch:
+            self.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+    def crash(self):
+        """The tab's renderer killed, as the system kills it."""
+        self.send("Page.crash", timeout=5)
+
+    def allow_downloads(self, folder):
+        """Downloads saved without asking; the folder they land in."""
+        self.send("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": folder})
+        return folder

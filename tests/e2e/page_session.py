@@ -40,7 +40,8 @@ class PageBuild:
 
     def __init__(self):
         self.exe = harness.env_path("VEXAL_PAGE")
-        self.why = f"{self.exe} in {browser.CHROMIUM}"
+        self.engine = browser.engine()
+        self.why = f"{self.exe} in {self.engine}"
 
     def require_exe(self):
         if not os.path.isfile(self.exe):
@@ -48,7 +49,7 @@ class PageBuild:
         return self.exe
 
     def announce(self, module):
-        print(f"{module}: the page {self.exe} in {browser.CHROMIUM} (headless)", flush=True)
+        print(f"{module}: the page {self.exe} in {self.engine}", flush=True)
 
 
 class PageProcess:
@@ -88,6 +89,9 @@ class PageSession:
     """One browser for a test module; every launch loads the page afresh."""
 
     def __init__(self, name, build, window_manager=None, viewport=VIEWPORT, device=None):
+        self.engine = browser.engine()
+        if self.engine != "chromium":
+            name = f"{name}-{self.engine}"
         self.name, self.build, self.viewport = name, build, viewport
         self.device = dict(DESKTOP, **(device or {}))
         self.layout = {"k": 1, "device": 1}
@@ -116,23 +120,17 @@ class PageSession:
         return "file://" + os.path.abspath(self.build.exe)
 
     def start(self):
-        self.browser = browser.Browser(*self.viewport)
+        self.browser = browser.start(*self.viewport, name=self.engine)
+        print(f"{self.name}: {self.engine} {self.browser.version}", flush=True)
         self.page = self.browser.page()
         self.set_viewport(*self.viewport)
-        if self.device["touch"]:
-            self.page.send("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
 
     def set_viewport(self, width, height, scale=None):
         """The page's size in CSS pixels, as a phone turned on its side changes it; scale, the
         device pixel ratio, another screen's."""
         self.viewport = (width, height)
         self.device["scale"] = scale or self.device["scale"]
-        metrics = {"width": width, "height": height, "deviceScaleFactor": self.device["scale"],
-                   "mobile": self.device["mobile"]}
-        if self.device["mobile"]:
-            metrics["screenOrientation"] = ({"type": "portraitPrimary", "angle": 0} if height >= width
-                                            else {"type": "landscapePrimary", "angle": 90})
-        self.page.send("Emulation.setDeviceMetricsOverride", metrics)
+        self.page.set_viewport(width, height, self.device["scale"], self.device["mobile"], self.device["touch"])
         if self.page.evaluate("!!window.vexalPage"):
             self.page.wait_for(f"innerWidth === {width} && innerHeight === {height}")
             self.settle(0.5)
@@ -160,8 +158,8 @@ class PageSession:
     def before_load(self, script):
         """Runs script in every page loaded from now on, before the page's own."""
         if self.injected:
-            self.page.send("Page.removeScriptToEvaluateOnNewDocument", {"identifier": self.injected})
-        self.injected = self.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": script})["identifier"]
+            self.page.remove_init_script(self.injected)
+        self.injected = self.page.add_init_script(script) if script else None
 
     def launch(self, exe, folder, storage="files", raw=None, ticks=None):
         """Loads the page with the folder's files as its storage. storage="blocked" gives it a browser
@@ -258,10 +256,9 @@ class PageSession:
         load. The new tab comes to the front."""
         page = self.browser.page()
         if before:
-            page.send("Page.addScriptToEvaluateOnNewDocument", {"source": before})
+            page.add_init_script(before)
         if ticks is not None:
-            page.send("Page.addScriptToEvaluateOnNewDocument",
-                      {"source": "(() => { if (location.protocol !== 'file:') return; " + self.clock_script(ticks) + "})();"})
+            page.add_init_script("(() => { if (location.protocol !== 'file:') return; " + self.clock_script(ticks) + "})();")
         page.navigate(self.url)
         page.wait_for(PAGE_READY, timeout=20)
         return page
@@ -546,9 +543,7 @@ class PageSession:
     def capture(self, x, y, w, h):
         if self.layout["k"] * self.device["scale"] != 1:
             return self.desk_picture(self.page.screenshot_png()).crop(x, y, w, h)
-        data = self.page.send("Page.captureScreenshot", {"format": "png", "clip": {
-            "x": x, "y": y, "width": w, "height": h, "scale": 1}})["data"]
-        return png_image(base64.b64decode(data))
+        return png_image(self.page.screenshot_png(clip=(x, y, w, h)))
 
     def settle(self, seconds=0.4):
         time.sleep(seconds)
