@@ -20,7 +20,8 @@ from browser import BrowserError, Page, key_parts
 
 FIREFOX = os.environ.get("VEXAL_FIREFOX", "/usr/bin/firefox-esr")
 
-# What a new profile would otherwise do at its first start: ask, update, reach the network.
+# What a new profile would otherwise do at its first start: ask, update, reach the network; and
+# a tab in the background keeps its timers, as Chromium's are kept (the tabs tests play in several).
 PREFS = {
     "browser.shell.checkDefaultBrowser": False, "browser.startup.homepage_override.mstone": "ignore",
     "datareporting.policy.dataSubmissionEnabled": False, "toolkit.telemetry.reportingpolicy.firstRun": False,
@@ -28,6 +29,7 @@ PREFS = {
     "browser.download.useDownloadDir": True, "browser.download.always_ask_before_handling_new_types": False,
     "dom.disable_open_during_load": False, "layout.css.devPixelsPerPx": "1.0",
     "ui.prefersReducedMotion": 0, "dom.min_background_timeout_value": 4,
+    "dom.min_background_timeout_value_without_budget_throttling": 4,
     "dom.timeout.enable_budget_timer_throttling": False, "browser.sessionstore.resume_from_crash": False,
 }
 # Key values of WebDriver's keyboard for the keys xdotool names.

@@ -1,8 +1,17 @@
-"""GameCase for the page: the same tests' helpers, with the page in headless
-Chromium in place of Vexal.exe under Wine."""
+"""GameCase for the page: the same tests' helpers, with the page in a browser
+(Chromium, Firefox or WebKit: VEXAL_BROWSER) in place of Vexal.exe under Wine."""
 
+import unittest
+
+import browser
 import game_case
 import page_session
+
+
+def engines(*names, why):
+    """Runs the test in the engines named only; why says what the others lack, or why the
+    test adds nothing there."""
+    return unittest.skipUnless(browser.engine() in names, f"not in {browser.engine()}: {why}")
 
 
 class PageCase(game_case.GameCase):

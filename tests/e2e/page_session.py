@@ -88,8 +88,8 @@ class PageProcess:
 class PageSession:
     """One browser for a test module; every launch loads the page afresh."""
 
-    def __init__(self, name, build, window_manager=None, viewport=VIEWPORT, device=None):
-        self.engine = browser.engine()
+    def __init__(self, name, build, window_manager=None, viewport=VIEWPORT, device=None, engine=None):
+        self.engine = engine or browser.engine()
         if self.engine != "chromium":
             name = f"{name}-{self.engine}"
         self.name, self.build, self.viewport = name, build, viewport

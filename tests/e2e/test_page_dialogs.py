@@ -14,6 +14,9 @@ from page_case import PageCase
 Dialogs = test_dialogs
 
 
+ENGINES = ("chromium", "firefox", "webkit")
+
+
 class PageDialogsTest(PageCase):
 
     assert_default_rows = Dialogs.DialogsTest.assert_default_rows

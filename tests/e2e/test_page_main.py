@@ -23,6 +23,9 @@ Animation = test_animation
 MainWindow = test_main_window
 
 
+ENGINES = ("chromium", "firefox", "webkit")
+
+
 class PageMainWindowTest(PageCase):
 
     start_long_move = Animation.AnimationTest.start_long_move

@@ -2,7 +2,8 @@
 touch, device pixel ratio 3 or 2): the whole window and the bar on the
 screen, scaled down to fit where the screen is too small and 1:1 where it is
 not; the canvases' backing stores at whole device pixels per client pixel
-where that costs little of the size; a move played by taps a few pixels
+where that costs little of the size, every client pixel, the texts' too, a
+block of device pixels of one colour; a move played by taps a few pixels
 inside the cells' edges; the page neither scrolled nor zoomed after it, and
 under the finger nothing that a long press selects or opens a menu on."""
 
@@ -15,6 +16,9 @@ import page_session
 import player_bot
 from page_case import PageCase
 
+# A phone's layout viewport and touch screen are Chromium's device emulation: Firefox's driver
+# touches but has no phone viewport, WebKit's turns a touch into mouse events.
+ENGINES = ("chromium",)
 PHONE = {"scale": 3, "mobile": True, "touch": True}
 WINDOW = (620, 420)
 CLIENT = (612, 374)
@@ -37,6 +41,26 @@ FACTS_JS = """(() => {
     backing: [c.width, c.height], still: [visualViewport.scale, scrollX, scrollY,
       document.documentElement.scrollWidth, document.documentElement.scrollHeight] };
 })()"""
+
+# Where the main window's backing store, d device pixels per client pixel, has a block of a client
+# pixel that is not of one colour: the first few, in client pixels.
+MIXED_BLOCKS_JS = """((d) => {
+  const c = document.querySelector('.window.main > canvas.client');
+  const p = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  const mixed = [];
+  for (let y = 0; y + d <= c.height; y += d) {
+    for (let x = 0; x + d <= c.width; x += d) {
+      const i = (y * c.width + x) * 4;
+      let same = true;
+      for (let j = 0; j < d * d && same; ++j) {
+        const k = ((y + Math.floor(j / d)) * c.width + x + (j % d)) * 4;
+        same = p[k] === p[i] && p[k + 1] === p[i + 1] && p[k + 2] === p[i + 2];
+      }
+      if (!same && mixed.push([x / d, y / d]) >= 10) return mixed;
+    }
+  }
+  return mixed;
+})"""
 
 # What a finger resting at (x, y) meets: whether the page may zoom there (touch-action along
 # the ancestors; html's manipulation already stops a double tap's zoom), whether text there can be selected, whether a long press's menu is kept.
@@ -103,6 +127,10 @@ class PageTouchTest(PageCase):
                 game = self.start_game(label)
                 self.check_fitted(viewport, dpr, whole)
                 self.tap_move(game, label)
+                if whole:
+                    mixed = self.session.page.evaluate(f"{MIXED_BLOCKS_JS}({whole})")
+                    self.assertEqual(mixed, [], "each client pixel, of the names and digits too, "
+                                               f"{whole}x{whole} device pixels of one colour")
                 self.check_still(viewport)
                 k = self.session.layout["k"]
                 cx, cy = board_reader.cell_centre(game.origin, 4, 4)

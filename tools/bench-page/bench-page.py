@@ -4,15 +4,18 @@
   size     its size, raw and gzip-compressed, against Vexal.exe;
   paint    the load to the first full paint against the 500 ms of pauses the
            opening requires (five balls, two 50 ms frames each), and the memory
-           it holds after start-up (WebAssembly memory, JavaScript heap);
+           it holds after start-up (WebAssembly memory, JavaScript heap where the
+           engine's driver tells it), in each engine;
   decode   the sheet's decoding in WebAssembly (the decoder alone, built as the
            page's program is: build/web/tools/bench-page/vexal_bench_decoder.wasm)
-           against the native build of the same decoder (vexal-bench-image);
+           against the native build of the same decoder (vexal-bench-image), in
+           each engine;
   pacing   the ball's travel: the interval between the cells it is seen on, in
            the page and in Vexal.exe under Wine, both sampled every few
            milliseconds, against the game's 50 ms a cell.
 
-    tools/bench-page/bench-page.py [--parts size,paint,decode,pacing] [--rounds N] [--moves N] [PAGE] [EXE]
+    tools/bench-page/bench-page.py [--parts size,paint,decode,pacing] [--engines chromium,firefox,webkit]
+                                   [--rounds N] [--moves N] [PAGE] [EXE]
 
 PAGE defaults to build/web/vexal.html, EXE (for the size) to build/win32/Vexal.exe; the pacing
 keeps a Wine prefix of its own under build/bench-page/."""
@@ -57,27 +60,31 @@ def sizes(args):
 
 
 def paint_and_memory(args):
-    b = browser.Browser()
-    try:
-        tab = b.page()
-        paints, wasm, heap = [], [], []
-        url = "file://" + os.path.abspath(args.page)
-        for _ in range(args.rounds):
-            tab.navigate("about:blank")
-            tab.navigate(url)
-            tab.wait_for("window.vexalPage && vexalPage.facts.firstPaint > 0", timeout=30)
-            # firstPaint is on the page's clock, whose zero is the navigation's start.
-            paints.append(tab.evaluate("vexalPage.facts.firstPaint"))
-            wasm.append(tab.evaluate("vexalPage.memory().buffer.byteLength"))
-            heap.append(tab.send("Runtime.getHeapUsage")["usedSize"])
-    finally:
-        b.close()
-    median = statistics.median(paints)
-    print(f"load to first full paint over {args.rounds} loads: median {median:.0f} ms, "
-          f"worst {max(paints):.0f} ms; ratio to the {REQUIRED_PAUSES_MS} ms of required pauses: "
-          f"{median / REQUIRED_PAUSES_MS:.2f}")
-    print(f"memory after start-up: WebAssembly {statistics.median(wasm) / 1024:.0f} KiB, "
-          f"JavaScript heap {statistics.median(heap) / 1024:.0f} KiB")
+    print(f"| load to first full paint, {args.rounds} loads | median | worst | ratio to the "
+          f"{REQUIRED_PAUSES_MS} ms of required pauses | WebAssembly memory | JavaScript heap |")
+    print("|---|---|---|---|---|---|")
+    for engine in args.engines:
+        b = browser.start(name=engine)
+        try:
+            tab = b.page()
+            paints, wasm, heap = [], [], []
+            url = "file://" + os.path.abspath(args.page)
+            for _ in range(args.rounds):
+                tab.navigate("about:blank")
+                tab.navigate(url)
+                tab.wait_for("window.vexalPage && vexalPage.facts.firstPaint > 0", timeout=30)
+                # firstPaint is on the page's clock, whose zero is the navigation's start.
+                paints.append(tab.evaluate("vexalPage.facts.firstPaint"))
+                wasm.append(tab.evaluate("vexalPage.memory().buffer.byteLength"))
+                if "devtools" in tab.sees:
+                    heap.append(tab.send("Runtime.getHeapUsage")["usedSize"])
+            version = b.version
+        finally:
+            b.close()
+        median = statistics.median(paints)
+        heap_text = f"{statistics.median(heap) / 1024:.0f} KiB" if heap else "not told"
+        print(f"| {engine} {version} | {median:.0f} ms | {max(paints):.0f} ms | {median / REQUIRED_PAUSES_MS:.2f} | "
+              f"{statistics.median(wasm) / 1024:.0f} KiB | {heap_text} |")
 
 
 # Times batches of decodings in the browser, after enough of them for the engine's optimising tier.
@@ -108,18 +115,21 @@ def decoding(args):
     native_us, native_pixels = median["real_time"] * scale, int(median["pixels"])
 
     wasm = base64.b64encode(open(DECODER_WASM, "rb").read()).decode()
-    b = browser.Browser()
-    try:
-        found = b.page().evaluate(f"{DECODE_JS}({json.dumps(wasm)}, 5, 20)", timeout=300)
-    finally:
-        b.close()
-    if found["pixels"] != native_pixels:
-        sys.exit(f"bench-page: the WebAssembly decoder gave {found['pixels']} pixels, the native one {native_pixels}")
-    wasm_us = statistics.median(found["times"])
     print("| the decoder (`DecodeImagePixels`), the 511 × 585 sheet from memory | median | ratio |")
     print("|---|---|---|")
     print(f"| native (vexal-bench-image, 5 repetitions) | {native_us:.0f} µs | 1 |")
-    print(f"| WebAssembly in Chromium (5 batches of 20) | {wasm_us:.0f} µs | {wasm_us / native_us:.2f} |")
+    for engine in args.engines:
+        b = browser.start(name=engine)
+        try:
+            found = b.page().evaluate(f"{DECODE_JS}({json.dumps(wasm)}, 5, 20)", timeout=300)
+            version = b.version
+        finally:
+            b.close()
+        if found["pixels"] != native_pixels:
+            sys.exit(f"bench-page: the WebAssembly decoder gave {found['pixels']} pixels in {engine}, "
+                     f"the native one {native_pixels}")
+        wasm_us = statistics.median(found["times"])
+        print(f"| WebAssembly in {engine} {version} (5 batches of 20) | {wasm_us:.0f} µs | {wasm_us / native_us:.2f} |")
 
 
 def travel_intervals(frames, board, source, target, steps):
@@ -157,7 +167,7 @@ def pace(session, exe, pictures, moves, clocked=False):
     session.start()
     try:
         if clocked:
-            session.page.send("Page.addScriptToEvaluateOnNewDocument", {"source": PAUSE_CLOCK_JS})
+            session.page.add_init_script(PAUSE_CLOCK_JS)
         folder = session.new_game_folder("pacing")
         process = session.launch(exe, folder)
         session.wait_for_window(game_case.TITLE, timeout=30)
@@ -226,10 +236,15 @@ def main():
     parser.add_argument("page", nargs="?", default=os.path.join(root, "build", "web", "vexal.html"))
     parser.add_argument("exe", nargs="?", default=os.path.join(root, "build", "win32", "Vexal.exe"))
     parser.add_argument("--parts", default=",".join(PARTS), help="which figures, of " + ", ".join(PARTS))
+    parser.add_argument("--engines", default=",".join(browser.ENGINES),
+                        help="the engines of the paint and the decoding, of " + ", ".join(browser.ENGINES))
     parser.add_argument("--rounds", type=int, default=5, help="page loads for the first paint")
     parser.add_argument("--moves", type=int, default=4, help="moves on each side for the pacing")
     args = parser.parse_args()
     parts = args.parts.split(",")
+    args.engines = args.engines.split(",")
+    if not args.engines or any(e not in browser.ENGINES for e in args.engines):
+        parser.error(f"--engines takes some of {', '.join(browser.ENGINES)}")
     if not parts or any(p not in PARTS for p in parts):
         parser.error(f"--parts takes some of {', '.join(PARTS)}")
     for path in (args.page, args.exe):
