@@ -1,6 +1,6 @@
 # build/web/vexal.html: the portable sources and the page's own (*_web.cpp)
 # compiled to WebAssembly, made resumable by Binaryen's Asyncify, and put into
-# one HTML file with the page's JavaScript, CSS, font and resources.
+# one HTML file with the page's JavaScript, CSS, font, glyphs and resources.
 find_program(VEXAL_WASM_OPT wasm-opt REQUIRED)
 # The page's tools need the system's Python, whose fontTools Debian provides.
 find_program(VEXAL_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
@@ -32,6 +32,18 @@ add_custom_command(OUTPUT ${VEXAL_WASM}
   DEPENDS vexal_core
   COMMENT "Making the program resumable (Asyncify)")
 
+# The glyphs of the game's texts, rasterised at build time as Wine draws
+# them, by a program built for this machine rather than for WebAssembly.
+include(ExternalProject)
+set(VEXAL_GLYPHS_TOOL ${CMAKE_BINARY_DIR}/glyphs/vexal-glyphs)
+ExternalProject_Add(vexal_glyphs_tool
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/glyphs
+  BINARY_DIR ${CMAKE_BINARY_DIR}/glyphs
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${VEXAL_GLYPHS_TOOL})
+
 file(GLOB VEXAL_PAGE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/web/*)
 file(GLOB VEXAL_PAGE_TOOL CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/web-page/*.py)
 set(VEXAL_PAGE ${CMAKE_BINARY_DIR}/vexal.html)
@@ -43,7 +55,8 @@ list(TRANSFORM VEXAL_APP_FILES PREPEND ${VEXAL_APP}/)
 add_custom_command(OUTPUT ${VEXAL_PAGE} ${VEXAL_APP_FILES}
   COMMAND ${VEXAL_SYSTEM_PYTHON} ${CMAKE_SOURCE_DIR}/tools/web-page/make_page.py
           --source ${CMAKE_SOURCE_DIR} --wasm ${VEXAL_WASM} --out ${VEXAL_PAGE} --app ${VEXAL_APP}
-  DEPENDS ${VEXAL_WASM} ${VEXAL_PAGE_FILES} ${VEXAL_PAGE_TOOL}
+          --glyphs ${VEXAL_GLYPHS_TOOL}
+  DEPENDS ${VEXAL_WASM} ${VEXAL_PAGE_FILES} ${VEXAL_PAGE_TOOL} ${VEXAL_GLYPHS_TOOL} vexal_glyphs_tool
           ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/vexal.rc
           ${CMAKE_SOURCE_DIR}/res/vexal.ico ${CMAKE_SOURCE_DIR}/res/about_logo.bmp
           ${CMAKE_SOURCE_DIR}/res/about_mask.bmp ${CMAKE_SOURCE_DIR}/res/system-font.txt

@@ -200,9 +200,12 @@ function measure(ctx, font, text) {
   return glyphStarts(ctx, font, text).width;
 }
 
-// Each character's advance in whole pixels, as GDI lays text out: the
-// measured ones of the system font, else the face's own, rounded.
+// Each character's advance in whole pixels, as GDI lays text out: its
+// glyph's where the build rasterised it, else the measured ones of the system
+// font, else the face's own, rounded.
 function advance(ctx, font, ch) {
+  const glyph = font.glyphs && font.glyphs.get(ch);
+  if (glyph) return glyph.advance;
   if (font.advances && font.advances.has(ch)) return font.advances.get(ch);
   if (!font.widths) font.widths = new Map();
   let w = font.widths.get(ch);
@@ -226,7 +229,9 @@ function glyphStarts(ctx, font, text) {
 }
 
 // DrawTextA for one line: aligned in the rectangle, clipped to it, on a box
-// of the background colour when the mode is opaque.
+// of the background colour when the mode is opaque. The characters the font
+// has glyphs of are written pixel by pixel as Wine draws them, the same in
+// every browser; any other one is left to the browser's text.
 function drawText(dc, text, rect, format) {
   const target = targetOf(dc);
   if (!target) return 0;
@@ -239,36 +244,118 @@ function drawText(dc, text, rect, format) {
   else if (format & DT_CENTER) x = rect.left + Math.trunc((rect.right - rect.left - width) / 2);
   let y = rect.top;
   if ((format & DT_VCENTER) && (format & DT_SINGLELINE)) y = rect.top + Math.trunc((rect.bottom - rect.top - font.height) / 2);
-  ctx.save();
-  ctx.beginPath();
-  const cx0 = edge(rect.left, s), cy0 = edge(rect.top, s);
-  ctx.rect(cx0, cy0, edge(rect.right, s) - cx0, edge(rect.bottom, s) - cy0);
-  ctx.clip();
   if (dc.bkMode === 2) {
-    const bx0 = edge(x, s), by0 = edge(y, s);
-    ctx.fillStyle = css(dc.bkColour);
-    ctx.fillRect(bx0, by0, edge(x + width, s) - bx0, edge(y + font.height, s) - by0);
+    fillClient(target, Math.max(x, rect.left), Math.max(y, rect.top), Math.min(x + width, rect.right),
+      Math.min(y + font.height, rect.bottom), dc.bkColour);
   }
-  ctx.fillStyle = css(dc.textColour);
-  ctx.textBaseline = "alphabetic";
-  const baseline = Math.round((y + font.ascent) * s);
-  ctx.font = cssFont(font, s);
-  const narrowing = font.narrowing || 1;
+  const written = [], fallback = [];
   for (const [ch, start] of line.starts) {
-    const left = Math.round((x + start) * s);
-    if (narrowing === 1) {
-      ctx.fillText(ch, left, baseline);
-      continue;
-    }
+    const glyph = font.glyphs && font.glyphs.get(ch);
+    if (glyph) written.push([glyph, x + start]);
+    else fallback.push([ch, x + start]);
+  }
+  writeGlyphs(target, written, y + font.ascent, dc.textColour, rect);
+  if (fallback.length) {
+    programFacts.browserText += fallback.length;
     ctx.save();
-    ctx.translate(left, baseline);
-    ctx.scale(narrowing, 1);
-    ctx.fillText(ch, 0, 0);
+    ctx.beginPath();
+    const cx0 = edge(rect.left, s), cy0 = edge(rect.top, s);
+    ctx.rect(cx0, cy0, edge(rect.right, s) - cx0, edge(rect.bottom, s) - cy0);
+    ctx.clip();
+    ctx.fillStyle = css(dc.textColour);
+    ctx.textBaseline = "alphabetic";
+    const baseline = Math.round((y + font.ascent) * s);
+    ctx.font = cssFont(font, s);
+    const narrowing = font.narrowing || 1;
+    for (const [ch, start] of fallback) {
+      ctx.save();
+      ctx.translate(Math.round(start * s), baseline);
+      ctx.scale(narrowing, 1);
+      ctx.fillText(ch, 0, 0);
+      ctx.restore();
+    }
     ctx.restore();
   }
-  ctx.restore();
   noteDrawn(target);
   return font.height;
+}
+
+// The glyph levels' intensities drawn in a component of 255 on black, from
+// Wine's DIB driver (dlls/win32u/dibdrv/graphics.c): a level is not a linear
+// share of the text colour.
+const GLYPH_RAMP = [0, 0x4d, 0x68, 0x7c, 0x8c, 0x9a, 0xa7, 0xb2, 0xbd, 0xc7, 0xd0, 0xd9, 0xe1, 0xe9, 0xf0, 0xf8, 0xff];
+
+// For each level and each component of the text colour, what the component
+// becomes over black (the least) and over white (the most), as Wine works
+// them out in whole numbers.
+function glyphRanges(text) {
+  const ranges = [];
+  for (let level = 0; level <= 16; ++level) {
+    const low = GLYPH_RAMP[level], high = GLYPH_RAMP[16 - level];
+    ranges.push(text.map((t) => [Math.trunc((low * t) / 255), high + Math.trunc(((255 - high) * t) / 255)]));
+  }
+  return ranges;
+}
+
+// A component of a pixel of level 2 to 15 over one of dst: moved from the
+// text towards dst in proportion to the range, as Wine's aa_color does it, in
+// unsigned 32-bit arithmetic and an 8-bit result.
+function glyphComponent(dst, text, [min, max]) {
+  if (dst === text) return dst;
+  if (dst > text) return (text + Math.trunc(((dst - text) * ((max - text) >>> 0) % 0x100000000) / (255 - text))) & 255;
+  return (text - Math.trunc(((text - dst) * (text - min)) / text)) & 255;
+}
+
+// Glyphs ([glyph, pen x]) written over the target's pixels at the baseline,
+// within the clip rectangle, as Wine's DIB driver draws them: a pixel of
+// level 16 becomes the colour, one of level 2 to 15 goes towards it by the
+// ranges, one of level 0 or 1 stays. Each client pixel is the whole device
+// pixels it covers, as fillClient fills them.
+function writeGlyphs(target, glyphs, baseline, colour, clip) {
+  if (!glyphs.length) return;
+  const s = target.scale;
+  // The glyphs' boxes together, within the clip, in client pixels.
+  let left = Infinity, top = Infinity, right = -Infinity, bottom = -Infinity;
+  for (const [g, pen] of glyphs) {
+    left = Math.min(left, pen + g.left);
+    right = Math.max(right, pen + g.left + g.width);
+    top = Math.min(top, baseline - g.top);
+    bottom = Math.max(bottom, baseline - g.top + g.height);
+  }
+  left = Math.max(left, clip.left);
+  top = Math.max(top, clip.top);
+  right = Math.min(right, clip.right);
+  bottom = Math.min(bottom, clip.bottom);
+  const dx0 = Math.max(0, edge(left, s)), dy0 = Math.max(0, edge(top, s));
+  const dx1 = Math.min(target.canvas.width, edge(right, s)), dy1 = Math.min(target.canvas.height, edge(bottom, s));
+  if (dx1 <= dx0 || dy1 <= dy0) return;
+  const image = target.ctx.getImageData(dx0, dy0, dx1 - dx0, dy1 - dy0);
+  const d = image.data, stride = dx1 - dx0;
+  const text = [colour & 255, (colour >> 8) & 255, (colour >> 16) & 255];
+  const ranges = glyphRanges(text);
+  for (const [g, pen] of glyphs) {
+    for (let row = 0; row < g.height; ++row) {
+      const cy = baseline - g.top + row;
+      if (cy < top || cy >= bottom) continue;
+      const ry0 = Math.max(dy0, edge(cy, s)), ry1 = Math.min(dy1, edge(cy + 1, s));
+      for (let col = 0; col < g.width; ++col) {
+        const level = g.levels[row * g.width + col];
+        const cx = pen + g.left + col;
+        if (level <= 1 || cx < left || cx >= right) continue;
+        const rx0 = Math.max(dx0, edge(cx, s)), rx1 = Math.min(dx1, edge(cx + 1, s));
+        for (let dy = ry0; dy < ry1; ++dy) {
+          for (let dx = rx0; dx < rx1; ++dx) {
+            const i = ((dy - dy0) * stride + (dx - dx0)) * 4;
+            for (let k = 0; k < 3; ++k) {
+              d[i + k] = level >= 16 ? text[k] : glyphComponent(d[i + k], text[k], ranges[level][k]);
+            }
+            d[i + 3] = 255;
+          }
+        }
+      }
+    }
+  }
+  target.ctx.putImageData(image, dx0, dy0);
 }
 
 // A bitmap from an 8-bit bottom-up pixel array and its colour table.
@@ -358,7 +445,7 @@ const gdiImports = {
   GetStockObject: (index) => (objects.has(STOCK + index) ? STOCK + index : 0),
   CreatePen: (style, width, colour) => newHandle({ kind: "pen", colour: style === 5 ? null : colour >>> 0 }),
   CreateSolidBrush: (colour) => newHandle({ kind: "brush", colour: colour >>> 0 }),
-  CreateFontA: (height, width, esc, orient, weight) => newHandle({ kind: "font", font: makeFont(height, weight) }),
+  CreateFontA: (height, width, esc, orient, weight) => newHandle({ kind: "font", font: makeFont(height, weight, width) }),
   CreatePalette: () => newHandle({ kind: "palette" }),
   SelectPalette: (dc, palette) => palette,
   RealizePalette: () => 0,

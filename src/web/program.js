@@ -40,6 +40,7 @@ function memory() {
 // What the page keeps about its program, for the player's and the tests' eyes.
 const programFacts = {
   started: 0, firstPaint: 0, stackChecks: 0, stackDamage: 0, beeps: 0, ended: null,
+  browserText: 0,  // characters drawn by the browser's text, not from Wine's glyphs
 };
 
 // ---- calls into the program -----------------------------------------------------------

@@ -1,6 +1,7 @@
 """The page's dialogs as a player meets them, built from the resource script:
 the table, the name entry after a scored game with its three refusals, the
-statistics window, the rules and about boxes, damaged tables; and a turn that
+statistics window, the rules and about boxes, damaged tables; the texts of
+the table and the statistics written from Wine's glyphs; and a turn that
 waits in a dialog keeps its stack frames while the page goes on. The checks
 shared with the Windows build are its own tests, run against the page."""
 
@@ -30,6 +31,18 @@ class PageDialogsTest(PageCase):
     test_rules_and_about_open_centred_and_close_three_ways = \
         Dialogs.DialogsTest.test_rules_and_about_open_centred_and_close_three_ways
     test_damaged_high_score_files_give_a_sane_table = Dialogs.DialogsTest.test_damaged_high_score_files_give_a_sane_table
+
+    def test_the_table_and_the_statistics_are_written_in_wines_glyphs(self):
+        game = self.start_game("glyphs")
+        self.open_table(game)
+        self.session.key("Return", pause=0.5)
+        self.assertTrue(self.session.wait_gone(TABLE_DIALOG))
+        game.point_at_panel()
+        self.session.key("F5", pause=0.8)
+        self.session.wait_for_window(Dialogs.STATISTICS)
+        self.assertEqual(self.session.facts()["browserText"], 0,
+                         "no character of the table, the statistics or the main window left to the browser's text")
+        self.assertEqual(self.quit_game(game), 0)
 
     def test_a_call_waiting_in_the_name_entry_keeps_its_frames(self):
         game = self.start_game("frames")

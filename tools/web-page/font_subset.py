@@ -26,6 +26,13 @@ def face():
     raise SystemExit(f"font_subset: {FONT_FILE} has no face {FACE_NAME}")
 
 
+def characters(text):
+    """The page's characters: printable ASCII and those of text beyond it, in code order."""
+    wanted = {c for c in text if ord(c) > 0x7E and not c.isspace() or ord(c) == 0x3000}
+    wanted |= {chr(c) for c in range(0x20, 0x7F)}
+    return "".join(sorted(wanted))
+
+
 def subset(text):
     """(WOFF2 bytes, metrics) for the characters of text and printable ASCII."""
     font = face()
@@ -33,8 +40,6 @@ def subset(text):
     font.save(buffer)
     buffer.seek(0)
     font = TTFont(buffer, recalcTimestamp=False)
-    wanted = {c for c in text if ord(c) > 0x7E and not c.isspace() or ord(c) == 0x3000}
-    wanted |= {chr(c) for c in range(0x20, 0x7F)}
     options = ft_subset.Options()
     options.flavor = "woff2"
     options.layout_features = []
@@ -43,7 +48,7 @@ def subset(text):
     options.name_IDs = [0, 1, 2, 3, 4, 5, 6]
     options.drop_tables += ["FFTM"]
     sub = ft_subset.Subsetter(options)
-    sub.populate(text="".join(sorted(wanted)))
+    sub.populate(text=characters(text))
     sub.subset(font)
     metrics = {
         "unitsPerEm": font["head"].unitsPerEm,

@@ -5,6 +5,7 @@ read from the resource scripts, the about logo's bitmaps, the icon and a
 subset of the font, all inside the one file. With --app, also the
 installable copy of the same page: a folder with index.html, the web app
 manifest, its icons and a service worker that keeps them for play offline.
+The glyphs of the game's canvas texts come rasterised from vexal-glyphs.
 The same inputs give the same bytes."""
 
 import argparse
@@ -21,6 +22,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import app_icon  # noqa: E402
 import font_subset  # noqa: E402
+import glyphs  # noqa: E402
 import resource_script  # noqa: E402
 
 # The page's JavaScript, in the order its parts build on each other.
@@ -84,6 +86,7 @@ def main():
     parser.add_argument("--wasm", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--app", help="the folder of the installable copy, written afresh")
+    parser.add_argument("--glyphs", required=True, help="vexal-glyphs, built for this machine")
     args = parser.parse_args()
     src, web, res = args.source, os.path.join(args.source, "src", "web"), os.path.join(args.source, "res")
 
@@ -105,12 +108,15 @@ def main():
     font, metrics = font_subset.subset("".join(shown))
     system = system_font(os.path.join(res, "system-font.txt"))
     system["narrowing"] = font_subset.narrowing(system["advances"], system["height"])
+    system["width"], system["weight"] = glyphs.SYSTEM_WIDTH, glyphs.SYSTEM_WEIGHT
+    atlas = glyphs.atlas(args.glyphs, src, "".join(gbk_texts(src)), system)
 
     resources = {
         "program": b64(gzipped(open(args.wasm, "rb").read())),
         "font": b64(font),
         "fontMetrics": metrics,
         "systemFont": system,
+        "glyphs": atlas,
         "dialogFont": {"points": points, "pixels": round(points * SCREEN_DPI / 72)},
         "dialogs": dialogs,
         "menu": menu,
