@@ -423,8 +423,8 @@ function tellOtherTabs() {
 
 // Another tab has written the table: this one reads it, and its program takes it up once
 // no call of it is suspended. A read that an entry of this tab overtakes is dropped: the
-// entry read the files later.
-async function followOtherTabs() {
+// entry read the files later. unlessSame: only when the stored files are not the ones taken.
+async function followOtherTabs(unlessSame) {
   if (!database || !program || program.ended) return;
   const owner = program, reads = storedReads;
   let read;
@@ -434,17 +434,40 @@ async function followOtherTabs() {
     return;
   }
   if (owner !== program || owner.ended || reads !== storedReads) return;
+  if (unlessSame && sameFiles(read, stored)) return;
   adopt(read);
   post(mainWindow, "idle", () => callProgram("VexalReloadTable"));
 }
 
+function sameFiles(a, b) {
+  if (!a || !b || a.size !== b.size) return false;
+  for (const [name, bytes] of a) {
+    const other = b.get(name);
+    if (!(bytes instanceof Uint8Array) || !(other instanceof Uint8Array)) {
+      if (bytes !== other) return false;
+    } else if (bytes.length !== other.length || bytes.some((v, i) => v !== other[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A tab coming into view or taking the focus reads the store as well: WebKit (Safari) carries
+// no BroadcastChannel message between pages opened from files, and what a player looks at is
+// the tab in view.
 function watchOtherTabs() {
   try {
     news = new BroadcastChannel(DATABASE);
-    news.onmessage = () => followOtherTabs();
+    news.onmessage = () => followOtherTabs(false);
   } catch (error) {
     news = null;
   }
+  const look = () => {
+    if (!document.hidden) followOtherTabs(true);
+  };
+  document.addEventListener("visibilitychange", look);
+  window.addEventListener("focus", look);
+  window.addEventListener("pageshow", look);
 }
 
 // ---- carrying the table between the Windows build and the page -------------------------

@@ -28,6 +28,9 @@ from browser_firefox import key_actions, pointer_actions, webdriver_keys
 
 DRIVER = os.environ.get("VEXAL_WEBKIT_DRIVER", "/usr/bin/WebKitWebDriver")
 ELEMENT = "element-6066-11e4-a52e-4f735466cecf"
+# A tab in the background keeps its timers, as Chromium's and Firefox's are kept: WebKit slows a
+# hidden page's more the longer it stays hidden, and the tabs tests play in several at once.
+THROTTLING_OFF = "--features=-HiddenPageDOMTimerThrottling,-HiddenPageDOMTimerThrottlingAutoIncreases,-DOMTimersThrottling"
 
 
 def minibrowser():
@@ -53,7 +56,8 @@ class WebKitBrowser:
             raise BrowserError(f"{DRIVER} is missing: run scripts/setup, which installs webkit2gtk-driver")
         self.width, self.height = width, height
         self.folder = tempfile.mkdtemp(prefix="vexal-webkit-")
-        self.xvfb, display = harness.start_xvfb()
+        self.xvfb, self.display = harness.start_xvfb()
+        display = self.display
         env = dict(os.environ, DISPLAY=display, WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS="1",
                    HOME=self.folder, XDG_CACHE_HOME=self.folder, XDG_DATA_HOME=self.folder,
                    XDG_CONFIG_HOME=self.folder, GTK_A11Y="none", NO_AT_BRIDGE="1")
@@ -76,7 +80,7 @@ class WebKitBrowser:
             self.xvfb.terminate()
             raise BrowserError(f"WebKitWebDriver did not start (exit code {self.driver.returncode})")
         reply = self._http("POST", "/session", {"capabilities": {"alwaysMatch": {
-            "webkitgtk:browserOptions": {"binary": minibrowser(), "args": ["--automation"]},
+            "webkitgtk:browserOptions": {"binary": minibrowser(), "args": ["--automation", THROTTLING_OFF]},
             "unhandledPromptBehavior": "ignore", "pageLoadStrategy": "normal"}}}, timeout=60)
         self.session = reply["sessionId"]
         self.version = reply["capabilities"].get("browserVersion", "")
@@ -110,7 +114,7 @@ class WebKitBrowser:
             if self.first:
                 handle, self.first = self.first, None
             else:
-                handle = self.command("POST", "/window/new", {"type": "tab"})["handle"]
+                handle = self.command("POST", "/window/new", {"type": "window"})["handle"]
             self.current = None
             page = WebKitPage(self, handle)
         page.set_viewport(self.width, self.height)
@@ -240,7 +244,21 @@ class WebKitPage(Page):
         self.scripts.pop(handle, None)
 
     def bring_to_front(self):
-        self.command("GET", "/window")
+        """The tab's window raised and given the focus, as a window manager does on a click:
+        WebDriver's switch to a window changes neither (each tab is a window of its own here)."""
+        marker = f"vexal-front-{id(self)}"
+        title = self.evaluate(f"(() => {{ const t = document.title; document.title = {json.dumps(marker)}; return t; }})()")
+        env = dict(os.environ, DISPLAY=self.browser.display)
+        try:
+            deadline = time.time() + 5
+            found = []
+            while not found and time.time() < deadline:
+                found = harness.run(["xdotool", "search", "--name", marker], env=env).stdout.split()
+                time.sleep(0.05)
+            for window in found:
+                harness.run(["xdotool", "windowraise", window, "windowfocus", "--sync", window], env=env)
+        finally:
+            self.evaluate(f"document.title = {json.dumps(title)}; true")
 
     def set_viewport(self, width, height, scale=1, mobile=False, touch=False):
         """The window sized so that its viewport is width by height CSS pixels."""
