@@ -121,6 +121,8 @@ class PageOfflineTest(PageCase):
         self.server.stop()
         self.assertEqual(page.evaluate("fetch('/not-kept.txt').then(() => 'answered', () => 'failed')"), "failed",
                          "nothing answers beyond what the worker keeps")
+        # Firefox reports that refused fetch on the console: the probe's, not the page's.
+        page.console.clear()
         page.reload()
         game = self.served_game("offline")
         self.assertTrue(page.evaluate("navigator.serviceWorker.controller !== null"), "the worker served the page")
