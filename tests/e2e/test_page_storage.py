@@ -512,7 +512,7 @@ class PageStorageTest(PageCase):
         # GetTickCount exactly the planned tick count, however late its second read comes. A
         # tab once read 48 ms late and was dealt another game, which made no line.
         with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "web",
-                               "windows.js")) as f:
+                               "time.js")) as f:
             tick_count = re.search(r"GetTickCount: (\(\) => [^\n]*),\n", f.read()).group(1)
         page = self.session.browser.page()
         self.addCleanup(page.close)

@@ -26,7 +26,10 @@ import glyphs  # noqa: E402
 import resource_script  # noqa: E402
 
 # The page's JavaScript, in the order its parts build on each other.
-SCRIPTS = ["text.js", "gdi.js", "program.js", "windows.js", "storage.js", "page.js"]
+SCRIPTS = ["text.js", "gdi.js", "program.js",
+           "windows.js", "messages.js", "main_window.js", "pointer.js", "menu_bar.js", "dialogs.js",
+           "message_box.js", "window_calls.js", "time.js",
+           "storage.js", "page.js"]
 # Wine's own button text for a message box's OK under the Chinese locale.
 OK_TEXT = "确定"
 SCREEN_DPI = 96
