@@ -98,8 +98,13 @@ function cssFont(font, scale) {
 async function loadFace() {
   const bytes = base64Bytes(RESOURCES.font);
   const face = new FontFace(FACE, bytes, { weight: "400", style: "normal" });
-  await face.load();
+  // The captions' bold, made at build time: left to make a bold of its own, each browser
+  // draws another (Firefox's is hardly bolder than the face).
+  const bold = new FontFace(FACE, base64Bytes(RESOURCES.boldFont),
+                            { weight: "700", style: "normal", unicodeRange: RESOURCES.boldRange });
+  await Promise.all([face.load(), bold.load()]);
   document.fonts.add(face);
+  document.fonts.add(bold);
   glyphFonts = readGlyphs(RESOURCES.glyphs, await inflate(base64Bytes(RESOURCES.glyphs.data)));
 }
 

@@ -109,6 +109,10 @@ def main():
 
     shown = [dialogs_text, main_text, OK_TEXT, html, scripts] + gbk_texts(src)
     font, metrics = font_subset.subset("".join(shown))
+    # The page's bold texts are the windows' captions, as Windows draws them.
+    captions = "".join(t["caption"] for t in dialogs.values())
+    bold, _ = font_subset.subset(captions, embolden=True)
+    bold_range = ",".join(f"U+{ord(c):X}" for c in font_subset.characters(captions))
     system = system_font(os.path.join(res, "system-font.txt"))
     system["narrowing"] = font_subset.narrowing(system["advances"], system["height"])
     system["width"], system["weight"] = glyphs.SYSTEM_WIDTH, glyphs.SYSTEM_WEIGHT
@@ -118,6 +122,8 @@ def main():
         "program": b64(gzipped(open(args.wasm, "rb").read())),
         "font": b64(font),
         "fontMetrics": metrics,
+        "boldFont": b64(bold),
+        "boldRange": bold_range,
         "systemFont": system,
         "glyphs": atlas,
         "dialogFont": {"points": points, "pixels": round(points * SCREEN_DPI / 72)},
