@@ -75,6 +75,9 @@ LRESULT VexalMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       OnLeftButtonUp(window, dc, lParam);
       return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, dc, wParam);
+      return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -35,6 +35,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONUP:
       OnLeftButtonUp(window, dc, lParam);
       return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, dc, wParam);
+      return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -89,6 +89,10 @@ struct GameState {
   uint8_t statisticsShown;
   HWND mainWindow;
   uint32_t removedCounts[8];
+  // Keyboard play: the cell the keys act on, and whether its cursor shows
+  // (from the first arrow key until a click on the board).
+  SelectedCell cursorCell;
+  uint8_t cursorShown;
 };
 
 extern GameState game;

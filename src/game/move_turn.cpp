@@ -80,6 +80,26 @@ void PlayMove(HWND window, HDC dc, int targetColumn, int targetRow) {
   if (game.statisticsWindow != nullptr) InvalidateRect(game.statisticsWindow, nullptr, FALSE);
 }
 
+// A click on a cell, or Space or Enter at the cursor: select, reselect or move.
+void ClickCell(HWND window, HDC dc, int column, int row) {
+  bool ball = BoardAt(column, row) != CELL_EMPTY;
+  if (game.selectionState == 0) {
+    if (ball) {
+      game.selectionState = 1;
+      game.selectedCell.column = static_cast<uint8_t>(column);
+      game.selectedCell.row = static_cast<uint8_t>(row);
+      game.tickCounter = 3;  // the next tick shows frame 4
+    }
+  } else if (ball) {
+    DrawCell(dc, game.selectedCell.column, game.selectedCell.row, 0);
+    game.selectedCell.column = static_cast<uint8_t>(column);
+    game.selectedCell.row = static_cast<uint8_t>(row);
+    game.tickCounter |= 3;
+  } else {
+    PlayMove(window, dc, column, row);
+  }
+}
+
 }  // namespace
 
 int CellAtPoint(int x, int y, int* column, int* row) {
@@ -91,13 +111,17 @@ int CellAtPoint(int x, int y, int* column, int* row) {
   return 1;
 }
 
-LRESULT OnLeftButtonDown(HWND, HDC, LPARAM lParam) {
+LRESULT OnLeftButtonDown(HWND, HDC dc, LPARAM lParam) {
   int x = 0;
   int y = 0;
   PointFromLParam(lParam, &x, &y);
   int column = 0;
   int row = 0;
   if (CellAtPoint(x, y, &column, &row)) {
+    if (game.cursorShown) {  // the mouse is back: the cursor goes
+      game.cursorShown = 0;
+      DrawCell(dc, game.cursorCell.column, game.cursorCell.row, 0);
+    }
     game.pressCell.column = column;
     game.pressCell.row = row;
     game.pressOutside = 0;
@@ -116,23 +140,37 @@ LRESULT OnLeftButtonUp(HWND window, HDC dc, LPARAM lParam) {
   if (!CellAtPoint(x, y, &column, &row) || game.pressOutside == 1 ||
       column != game.pressCell.column || row != game.pressCell.row)
     return 0;
+  ClickCell(window, dc, column, row);
+  return 0;
+}
 
-  bool ball = BoardAt(column, row) != CELL_EMPTY;
-  if (game.selectionState == 0) {
-    if (ball) {
-      game.selectionState = 1;
-      game.selectedCell.column = static_cast<uint8_t>(column);
-      game.selectedCell.row = static_cast<uint8_t>(row);
-      game.tickCounter = 3;  // the next tick shows frame 4
+LRESULT OnKeyDown(HWND window, HDC dc, WPARAM key) {
+  int dx = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+  int dy = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
+  if (dx != 0 || dy != 0) {
+    SelectedCell before = game.cursorCell;
+    if (!game.cursorShown) {
+      // It first shows where play is: at the selected ball, else mid-board.
+      game.cursorShown = 1;
+      if (game.selectionState == 1) {
+        game.cursorCell = game.selectedCell;
+      } else {
+        game.cursorCell.column = BOARD_SIZE / 2;
+        game.cursorCell.row = BOARD_SIZE / 2;
+      }
+    } else {
+      int column = game.cursorCell.column + dx;
+      int row = game.cursorCell.row + dy;
+      if (column < 0 || column >= BOARD_SIZE || row < 0 || row >= BOARD_SIZE) return 0;
+      game.cursorCell.column = static_cast<uint8_t>(column);
+      game.cursorCell.row = static_cast<uint8_t>(row);
+      DrawCell(dc, before.column, before.row, 0);
     }
-  } else if (ball) {
-    DrawCell(dc, game.selectedCell.column, game.selectedCell.row, 0);
-    game.selectedCell.column = static_cast<uint8_t>(column);
-    game.selectedCell.row = static_cast<uint8_t>(row);
-    game.tickCounter |= 3;
-  } else {
-    PlayMove(window, dc, column, row);
+    DrawCell(dc, game.cursorCell.column, game.cursorCell.row, 0);
+    return 0;
   }
+  if ((key == VK_SPACE || key == VK_RETURN) && game.cursorShown)
+    ClickCell(window, dc, game.cursorCell.column, game.cursorCell.row);
   return 0;
 }
 

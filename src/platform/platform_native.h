@@ -131,9 +131,16 @@ struct WINDOWPOS {
 #define WM_INITDIALOG 0x0110u
 #define WM_COMMAND 0x0111u
 #define WM_TIMER 0x0113u
+#define WM_KEYDOWN 0x0100u
 #define WM_LBUTTONDOWN 0x0201u
 #define WM_LBUTTONUP 0x0202u
 #define DM_SETDEFID 0x0401u
+#define VK_RETURN 0x0D
+#define VK_SPACE 0x20
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
 #define SWP_NOACTIVATE 0x0010u
 #define SWP_SHOWWINDOW 0x0040u
 
@@ -212,6 +219,7 @@ HGLOBAL GlobalFree(HGLOBAL memory);
 // GDI and the few USER32 calls that drawing needs.
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy,
             DWORD rop);
+BOOL DrawFocusRect(HDC dc, const RECT* rect);
 HPEN CreatePen(int style, int width, COLORREF colour);
 HBRUSH CreateSolidBrush(COLORREF colour);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,

@@ -99,6 +99,32 @@ function fillClient(target, left, top, right, bottom, colour) {
   noteDrawn(target);
 }
 
+// DrawFocusRect: the rectangle's one-pixel edges, every other pixel inverted
+// (those whose client x + y is even), so that drawing it again takes it away.
+function focusRect(target, r) {
+  if (r.right - r.left < 1 || r.bottom - r.top < 1) return;
+  const s = target.scale;
+  const x0 = edge(r.left, s), y0 = edge(r.top, s);
+  const w = edge(r.right, s) - x0, h = edge(r.bottom, s) - y0;
+  const image = target.ctx.getImageData(x0, y0, w, h);
+  const d = image.data;
+  const invert = (x, y) => {
+    const dx0 = edge(x, s) - x0, dy0 = edge(y, s) - y0, dx1 = edge(x + 1, s) - x0, dy1 = edge(y + 1, s) - y0;
+    for (let py = dy0; py < dy1; ++py)
+      for (let px = dx0; px < dx1; ++px) {
+        const o = 4 * (py * w + px);
+        d[o] ^= 0xff; d[o + 1] ^= 0xff; d[o + 2] ^= 0xff;
+      }
+  };
+  for (let y = r.top; y < r.bottom; ++y)
+    for (let x = r.left; x < r.right; ++x) {
+      const onEdge = y === r.top || y === r.bottom - 1 || x === r.left || x === r.right - 1;
+      if (onEdge && (x + y) % 2 === 0) invert(x, y);
+    }
+  target.ctx.putImageData(image, x0, y0);
+  noteDrawn(target);
+}
+
 function noteDrawn(target) {
   if (target.onDrawn) target.onDrawn();
 }
@@ -478,6 +504,13 @@ const gdiImports = {
     return 1;
   },
   LineTo: lineTo,
+  DrawFocusRect: (dc, rectAddress) => {
+    const d = objectOf(dc, "dc");
+    if (!d) return 0;
+    const target = targetOf(d);
+    if (target) focusRect(target, readRect(rectAddress));
+    return 1;
+  },
   FillRect: (dc, rectAddress, brushHandle) => {
     const d = objectOf(dc, "dc"), brush = objectOf(brushHandle, "brush");
     if (!d || !brush) return 0;

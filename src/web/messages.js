@@ -4,7 +4,7 @@
 
 const WM_CREATE = 0x1, WM_DESTROY = 0x2, WM_SIZE = 0x5, WM_PAINT = 0xf, WM_CLOSE = 0x10;
 const WM_GETMINMAXINFO = 0x24, WM_INITDIALOG = 0x110, WM_COMMAND = 0x111, WM_TIMER = 0x113;
-const WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, DM_SETDEFID = 0x401;
+const WM_KEYDOWN = 0x100, WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, DM_SETDEFID = 0x401;
 
 // A message for a window, handled when the loop takes it.
 function sendLater(w, message, wParam, lParam, kind = "dialog") {

@@ -81,10 +81,25 @@ function gameCommand(event) {
   return null;
 }
 
+// The keys of keyboard play, as their virtual-key codes: the main window's own.
+const BOARD_KEYS = { ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, " ": 0x20, Enter: 0x0d };
+
+function boardKeyTarget(target) {
+  if (!program || program.ended || !mainWindow || windowDisabled(mainWindow)) return false;
+  if (!(target === document.body || target === mainWindow.el || mainWindow.el.contains(target))) return false;
+  return !(target.closest && target.closest(".menu-title.open, .window.tool"));
+}
+
 function watchKeys() {
   document.addEventListener("keydown", (event) => {
     if (program && !program.ended && (desk().contains(event.target) || event.target === document.body) && menuKey(event)) {
       event.preventDefault();
+      return;
+    }
+    const key = BOARD_KEYS[event.key];
+    if (key && !event.altKey && !event.ctrlKey && !event.metaKey && boardKeyTarget(event.target)) {
+      event.preventDefault();  // no scrolling, no click on a focused button
+      sendLater(mainWindow, WM_KEYDOWN, key, 0, "input");
       return;
     }
     const command = gameCommand(event);

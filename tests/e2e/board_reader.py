@@ -35,12 +35,14 @@ class CellPictures:
         return best if best_diff <= limit else UNKNOWN
 
     def classify_board_cell(self, picture):
-        """A board cell at rest (frame 0), bouncing or just arrived (frames 1-5)."""
+        """A board cell at rest (frame 0), bouncing or just arrived (frames 1-5), also under
+        the keyboard's cursor."""
         frames = (0, 5, 1, 2, 3, 4)
-        for frame in frames:
-            colour = self.exact.get((frame, picture.data))
-            if colour is not None:
-                return colour
+        for data in (picture.data, *(without_cursor(picture, phase).data for phase in (0, 1))):
+            for frame in frames:
+                colour = self.exact.get((frame, data))
+                if colour is not None:
+                    return colour
         # Not pixel-exact (a sheet rebuilt since the program was): the nearest picture.
         best, best_diff = UNKNOWN, None
         for frame in frames:
@@ -49,6 +51,23 @@ class CellPictures:
                 if best_diff is None or d < best_diff:
                     best, best_diff = colour, d
         return best if best_diff <= 8.0 else UNKNOWN
+
+
+CURSOR_INSET = 3
+
+
+def without_cursor(picture, phase):
+    """The cell picture with the keyboard's cursor taken off: the focus rectangle inverts every
+    other pixel of a ring CURSOR_INSET inside the cell, those whose x + y in the window has
+    the parity phase gives (unknown here, so both are tried)."""
+    data = bytearray(picture.data)
+    lo, hi = CURSOR_INSET, CELL - CURSOR_INSET - 1
+    for y in range(lo, hi + 1):
+        for x in range(lo, hi + 1):
+            if (x in (lo, hi) or y in (lo, hi)) and (x + y) % 2 == phase:
+                i = 3 * (y * picture.width + x)
+                data[i:i + 3] = bytes(255 - v for v in data[i:i + 3])
+    return type(picture)(picture.width, picture.height, bytes(data))
 
 
 def find_board(image, area):

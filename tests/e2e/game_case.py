@@ -52,6 +52,22 @@ class Game:
     def __init__(self, session, pictures, folder, process):
         self.session, self.pictures, self.folder, self.process = session, pictures, folder, process
         self.outer = self.client = self.origin = None
+        self.cursor = None  # the keyboard's cursor, once a key has shown it
+
+    def key_to(self, column, row):
+        """Moves the keyboard's cursor to the cell with the arrow keys; the first arrow shows it
+        mid-board (no ball is selected when the bot starts a move with keys)."""
+        if self.cursor is None:
+            # The keys go to the active window: Windows activates a program's window as it
+            # starts, which Wine's desktop here does not. A click on the panel does nothing else.
+            self.point_at_panel(click=True)
+            self.session.key("Left", pause=0.05)
+            self.cursor = (4, 4)
+        c, r = self.cursor
+        keys = ["Right"] * (column - c) + ["Left"] * (c - column) + ["Down"] * (row - r) + ["Up"] * (r - row)
+        if keys:
+            self.session.key(*keys, pause=0.05)
+        self.cursor = (column, row)
 
     def locate(self):
         self.outer, self.client = self.session.rect(TITLE)

@@ -214,8 +214,10 @@ class Player:
     """Plays one running game, move by move, and checks it. table is the
     high-score table the game loaded, which tells the record and who may enter."""
 
-    def __init__(self, game, digits, race, seed, table, greedy_moves=10, score_goal=0):
+    def __init__(self, game, digits, race, seed, table, greedy_moves=10, score_goal=0, keys=False):
+        """keys: every move played with the arrow keys, Space and Enter, no mouse."""
         self.game, self.session, self.digits, self.race = game, game.session, digits, race
+        self.keys = keys
         self.rng = random.Random(seed)
         self.table = list(table)
         self.best = self.table[0][1]
@@ -321,9 +323,16 @@ class Player:
         label = f"move{self.tally.moves:03d}"
 
         self.session.wait_turn_over()
-        if not selected:
-            self.game.click_cell(*source)
-        self.game.click_cell(*target, pause=0)
+        if self.keys:
+            if not selected:
+                self.game.key_to(*source)
+                self.session.key("space", pause=0.1)
+            self.game.key_to(*target)
+            self.session.key("Return", pause=0)
+        else:
+            if not selected:
+                self.game.click_cell(*source)
+            self.game.click_cell(*target, pause=0)
         time.sleep(steps * STEP)
         if n:
             self.after_line(moved, vanishing, points_for_line(n), label)

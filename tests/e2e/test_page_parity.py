@@ -187,6 +187,11 @@ class PageParityTest(GameCase):
                              f"the preview hidden ({game.session.last_shot_path})")
         self.compare("preview-hidden", windows, page)
 
+        # The keyboard's cursor: the same dotted rectangle, drawn over the cell, in both.
+        for game in (windows, page):
+            game.session.key("Right", "Right", "Down", pause=0.5)
+        self.compare("cursor", windows, page)
+
 
 if __name__ == "__main__":
     unittest.main()

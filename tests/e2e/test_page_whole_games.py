@@ -1,5 +1,6 @@
 """Whole games in the page, played to "Game over!" by the player bot with every
-move checked as under Wine: one from the built-in table, one against a low
+move checked as under Wine: one from the built-in table, with the keyboard
+alone, one against a low
 record that the player passes, and one in a browser that keeps no data. The
 first two are the Windows build's own tests, run against the page."""
 

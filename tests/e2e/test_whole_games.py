@@ -1,5 +1,6 @@
 """Whole games played to "Game over!" by the player bot, every move checked as
-it is played (player_bot): one from the built-in table, one against a low
+it is played (player_bot): one from the built-in table, played with the
+keyboard alone (the arrow keys, Space and Enter), one against a low
 record that the player passes, so that the crown changes hands and the record
 is handed over, and one in a folder where the high-score file cannot be
 written, where the entry is said to be unsaved. Each ends with the high-score check and a new game."""
@@ -45,7 +46,7 @@ class WholeGamesTest(GameCase):
     def test_a_game_from_the_built_in_table(self):
         game = self.start_game("built-in")
         # Greedy until its first line, so that the score enters the table.
-        player = self.player(game, seed=1, greedy_moves=8, score_goal=1)
+        player = self.player(game, seed=1, greedy_moves=8, score_goal=1, keys=True)
         _, rows = self.play_to_the_end(player)
         self.assertEqual(player.tally.games, 1)
         self.assertTrue(rows, "the name dialog and the table were shown")

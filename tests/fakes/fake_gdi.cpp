@@ -190,6 +190,13 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, i
   return TRUE;
 }
 
+BOOL DrawFocusRect(HDC dc, const RECT* rect) {
+  FakeRecord("> DrawFocusRect " + Name(Key(dc)) + " " + std::to_string(rect->left) + " " +
+             std::to_string(rect->top) + " " + std::to_string(rect->right) + " " +
+             std::to_string(rect->bottom));
+  return TRUE;
+}
+
 HPEN CreatePen(int style, int width, COLORREF colour) {
   uintptr_t h = Make("pen", 0, colour);
   FakeRecord("> CreatePen " + std::to_string(style) + " " + std::to_string(width) + " " +

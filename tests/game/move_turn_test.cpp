@@ -182,6 +182,93 @@ TEST_F(RulesTest, UnreachableTargetBeepsAndKeepsTheSelection) {
   EXPECT_EQ(Calls().back(), Cell3(0, 0, 4));
 }
 
+// --- keyboard play ----------------------------------------------------------
+
+void Keys(std::initializer_list<WPARAM> keys) {
+  for (WPARAM key : keys) OnKeyDown(WINDOW, DC, key);
+}
+
+TEST_F(RulesTest, ArrowKeysShowThenMoveTheCursorAndStopAtTheEdges) {
+  struct Case {
+    const char* name;
+    bool selected;                      // a ball at (6, 1) selected first
+    std::initializer_list<WPARAM> keys;
+    int column, row;
+    Log drawn;                          // by the last key
+  };
+  const Case cases[] = {
+      {"FirstArrowShowsItMidBoard", false, {VK_LEFT}, 4, 4, {Cell3(4, 4, 0)}},
+      {"FirstArrowShowsItAtTheSelectedBall", true, {VK_DOWN}, 6, 1, {Cell3(6, 1, 0)}},
+      {"ThenEachArrowMovesIt", false, {VK_UP, VK_RIGHT}, 5, 4, {Cell3(4, 4, 0), Cell3(5, 4, 0)}},
+      {"StopsAtTheRightEdge", false, {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RIGHT}, 8, 4, {}},
+      {"StopsAtTheTopEdge", true, {VK_UP, VK_UP, VK_UP}, 6, 0, {}},
+      {"OtherKeysDoNothing", false, {'A', VK_SPACE, VK_RETURN}, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    ResetGame();
+    if (c.selected) {
+      Put(6, 1, 3);
+      Click(6, 1);
+    }
+    std::vector<WPARAM> keys(c.keys);
+    for (size_t i = 0; i + 1 < keys.size(); ++i) OnKeyDown(WINDOW, DC, keys[i]);
+    FakeClear();
+    OnKeyDown(WINDOW, DC, keys.back());
+    EXPECT_EQ(Calls(), c.drawn) << c.name;
+    bool shown = std::string(c.name) != "OtherKeysDoNothing";
+    EXPECT_EQ(game.cursorShown, shown ? 1 : 0) << c.name;
+    if (shown) {
+      EXPECT_EQ(game.cursorCell.column, c.column) << c.name;
+      EXPECT_EQ(game.cursorCell.row, c.row) << c.name;
+    }
+  }
+}
+
+TEST_F(RulesTest, SpaceAndEnterAtTheCursorPlayAsClicks) {
+  // Select with Space, move with Enter: the same turn as two clicks.
+  Put(4, 4, 2);
+  Keys({VK_DOWN, VK_SPACE});
+  EXPECT_EQ(game.selectionState, 1);
+  EXPECT_EQ(game.selectedCell.column, 4);
+  Keys({VK_RIGHT, VK_RIGHT});
+  FakeClear();
+  Keys({VK_RETURN});
+  EXPECT_EQ(game.selectionState, 0);
+  EXPECT_EQ(game.Board[CellIndex(6, 4)], 2);
+  EXPECT_EQ(game.Board[CellIndex(4, 4)], CELL_EMPTY);
+  EXPECT_EQ(CallsStarting("> DrawCell 6 4 ").front(), Cell3(6, 4, 1));
+
+  // A cell without a route beeps and keeps the selection, as a click does.
+  ResetGame();
+  Put(0, 0, 5);
+  Put(1, 0, 1);
+  Put(0, 1, 2);
+  Click(0, 0);
+  Keys({VK_LEFT});  // shows the cursor at the selected ball
+  for (int i = 0; i < 8; ++i) Keys({VK_RIGHT, VK_DOWN});
+  FakeClear();
+  Keys({VK_SPACE});
+  EXPECT_EQ(Calls(), (Log{"> MessageBeep 64"}));
+  EXPECT_EQ(game.selectionState, 1);
+}
+
+TEST_F(RulesTest, AClickOnTheBoardHidesTheCursorAndOnlyThere) {
+  Keys({VK_UP});
+  FakeClear();
+  game.boardOriginX = 142;
+  game.boardOriginY = 45;
+  OnLeftButtonDown(WINDOW, DC, MAKELPARAM(10, 10));  // beside the board
+  EXPECT_EQ(game.cursorShown, 1);
+  EXPECT_TRUE(Calls().empty());
+  Press(7, 7);
+  EXPECT_EQ(game.cursorShown, 0);
+  EXPECT_EQ(Calls(), (Log{Cell3(4, 4, 0)}));  // drawn without it
+  FakeClear();
+  Keys({VK_SPACE, VK_RETURN});
+  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(game.selectionState, 0);
+}
+
 TEST_F(RulesTest, TimerWithoutSelectionOrWhileMinimisedOnlyCounts) {
   game.tickCounter = 10;
   OnTimer(WINDOW, DC);
