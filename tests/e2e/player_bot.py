@@ -159,7 +159,16 @@ def learn_digits(session, exe, name):
             session.wait_for_window(TITLE, timeout=30)
             time.sleep(0.8)
             _, client = session.rect(TITLE)
-            image = session.screenshot(f"digits-{record}")
+            # The box as painted: drawn (it holds its white digits) and the same in two pictures
+            # in a row. A busy browser shows its window's picture well after the window is made.
+            image, before, deadline = None, None, time.time() + 15
+            while time.time() < deadline:
+                image = session.screenshot(f"digits-{record}")
+                box = score_reader.best_box(image, client)
+                if b"\xff\xff\xff" in box.data and box.data == before:
+                    break
+                before = box.data
+                time.sleep(0.3)
             digits.learn(score_reader.best_box(image, client), record)
             digits.learn(score_reader.score_box(image, client), 0)
             fields.append(score_reader.Race.holder_name(image, client))

@@ -19,6 +19,12 @@ MINIMISE_FROM_RIGHT, CAPTION_MIDDLE = 48, 12
 
 class PlayFaultsTest(GameCase):
 
+    def setUp(self):
+        super().setUp()
+        # The bot's readers are learnt from games of their own, before the test's game is up:
+        # with it open, two windows have the game's title, and the one read may be the test's.
+        self.learn_readers()
+
     def started(self, label, seed, moves):
         """A game with the bot's first moves played."""
         game = self.start_game(label)

@@ -17,6 +17,12 @@ LOW_RECORD = [("Slowpoke", 15)] + [("- Empty -", 0)] * 9
 
 class WholeGamesTest(GameCase):
 
+    def setUp(self):
+        super().setUp()
+        # The bot's readers are learnt from games of their own, before the test's game is up:
+        # with it open, two windows have the game's title, and the one read may be the test's.
+        self.learn_readers()
+
     def play_to_the_end(self, player, unsaved=False):
         """Plays the game out and answers the name dialog (with its refusals) as the
         player; returns the new game's first view and the table dialog's rows. unsaved: the
