@@ -18,19 +18,20 @@ class PageCase(game_case.GameCase):
     session_class = page_session.PageSession
     build_class = page_session.PageBuild
 
-    def start_game(self, label, files=None, storage="files", raw=None):
+    def start_game(self, label, files=None, storage="files", raw=None, ticks=None):
         """As GameCase.start_game; storage "blocked" or "full" gives the page such a browser, raw
-        ({name: text}) stores texts as they are (page_session.PageSession.launch)."""
+        ({name: text}) stores texts as they are, ticks sets the clock that seeds the deal
+        (page_session.PageSession.launch)."""
         # Learnt before the game: learning loads the page for games of its own.
         self.learn_readers()
-        if storage == "files" and not raw:
+        if storage == "files" and not raw and ticks is None:
             return super().start_game(label, files)
         import os
         folder = self.session.new_game_folder(f"{self._testMethodName}-{label}")
         for name, data in (files or {}).items():
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(data)
-        process = self.session.launch(self.exe, folder, storage=storage, raw=raw)
+        process = self.session.launch(self.exe, folder, storage=storage, raw=raw, ticks=ticks)
         game = game_case.Game(self.session, self.pictures, folder, process)
         self.games.append(game)
         self.session.wait_for_window(game_case.TITLE, timeout=30)

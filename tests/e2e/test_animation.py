@@ -32,8 +32,9 @@ def longest_move(board):
 
 class AnimationTest(GameCase):
 
-    def start_long_move(self, label):
-        game = self.start_game(label)
+    def start_long_move(self, label, ticks=None):
+        """ticks, where the platform lets a test set its clock, picks the deal."""
+        game = self.start_game(label, **({"ticks": ticks} if ticks is not None else {}))
         image, board = game.stable_board("before")
         source, target, steps = longest_move(board)
         self.assertGreaterEqual(steps, 6, f"a route of six steps or more on {board}")
@@ -53,7 +54,11 @@ class AnimationTest(GameCase):
         self.assertGreater(slow.missed, 2, f"{slow.grabs} grabs of a {steps}-step travel")
 
     def test_the_ball_travels_cell_by_cell_and_spawned_balls_grow(self):
-        game, image, board, source, target, steps = self.start_long_move("travel")
+        self.check_travel_and_spawns("travel")
+
+    def check_travel_and_spawns(self, label, ticks=None):
+        """Plays the deal's longest move while sampling; returns (source, its colour, the board after)."""
+        game, image, board, source, target, steps = self.start_long_move(label, ticks)
         colour = board[source[1]][source[0]]
         preview = game.preview(image)
         frames = self.sample(game, lambda: game.move(source, target, settle=0), 0.5 + steps * 0.05 + 0.8)
@@ -74,15 +79,17 @@ class AnimationTest(GameCase):
         self.assertEqual([d for _, d, _ in seen], sorted(d for _, d, _ in seen), f"in order along the route: {seen}")
         self.assertEqual(len({d for _, d, _ in seen}), len(seen), f"one cell per step: {seen}")
 
-        # The spawns: each new ball small (and growing) before it is full-grown.
+        # The spawns: each new ball small (and growing) before it is full-grown. They come after
+        # the arrival; before it, the cell the ball left showed the ball itself, full-grown.
         spawned = [(c, r) for r in range(9) for c in range(9)
                    if (board[r][c] == 0 or (c, r) == source) and after[r][c] > 0 and (c, r) != target]
         self.assertEqual(sorted(after[r][c] for c, r in spawned), sorted(preview), "the previewed colours arrived")
         for cell in spawned:
             history = frames.history(*cell)
-            rows = [f for _, (c, f) in history if c == after[cell[1]][cell[0]]]
+            rows = [f for t, (c, f) in history if c == after[cell[1]][cell[0]] and t > arrived]
             self.assertIn(SMALL, rows, f"spawned ball at {cell} seen small: {history}")
             self.assertLess(rows.index(SMALL), rows.index(0), f"small before full-grown at {cell}: {history}")
+        return source, colour, after
 
     def test_a_line_vanishes_in_two_frames_and_the_pretender_rises_pixel_by_pixel(self):
         game = self.start_game("line")

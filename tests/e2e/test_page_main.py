@@ -29,6 +29,7 @@ ENGINES = ("chromium", "firefox", "webkit")
 class PageMainWindowTest(PageCase):
 
     start_long_move = Animation.AnimationTest.start_long_move
+    check_travel_and_spawns = Animation.AnimationTest.check_travel_and_spawns
     test_the_ball_travels_cell_by_cell_and_spawned_balls_grow = \
         Animation.AnimationTest.test_the_ball_travels_cell_by_cell_and_spawned_balls_grow
     test_a_line_vanishes_in_two_frames_and_the_pretender_rises_pixel_by_pixel = \
@@ -41,6 +42,13 @@ class PageMainWindowTest(PageCase):
         MainWindow.MainWindowTest.test_window_cannot_be_made_smaller_than_its_start_size
     test_alt_upper_x_does_nothing_and_alt_lower_x_exits_with_zero = \
         MainWindow.MainWindowTest.test_alt_upper_x_does_nothing_and_alt_lower_x_exits_with_zero
+
+    def test_a_ball_dealt_onto_the_cell_the_ball_left_is_seen_growing_there(self):
+        # Tick count 1371 deals a board whose longest move is followed by a new ball of the
+        # moving ball's colour on the cell it left: that cell shows the ball full-grown, then
+        # nothing, then the new ball small and growing.
+        source, colour, after = self.check_travel_and_spawns("onto-the-source", ticks=1371)
+        self.assertEqual(after[source[1]][source[0]], colour, f"a new ball of colour {colour} at {source}")
 
     def test_start_shows_a_new_game_and_asks_the_network_nothing(self):
         game = self.start_game("start")
