@@ -22,6 +22,25 @@ const int ASYNC_SLOTS = 8;
 const int ASYNC_SLOT_BYTES = 16384;
 alignas(16) unsigned char asyncData[ASYNC_SLOTS][ASYNC_SLOT_BYTES];
 alignas(16) unsigned char scratch[256];
+
+// What the page's screen-reader layer reads between calls: the board and the
+// panel as plain numbers, in this order.
+enum ViewWord {
+  VIEW_BOARD = 0,  // 81 colours, 0 for an empty cell
+  VIEW_SELECTED = CELL_COUNT,  // 1 while a ball is selected
+  VIEW_SELECTED_COLUMN, VIEW_SELECTED_ROW,
+  VIEW_CURSOR_SHOWN, VIEW_CURSOR_COLUMN, VIEW_CURSOR_ROW,
+  VIEW_PRESS_COLUMN, VIEW_PRESS_ROW,
+  VIEW_SCORE, VIEW_BEST, VIEW_RECORD_PASSED,
+  VIEW_SHOW_NEXT, VIEW_NEXT,  // three colours
+  VIEW_MOVING_COLOUR = VIEW_NEXT + 3,
+  VIEW_TARGET_COLUMN, VIEW_TARGET_ROW,  // the last route's end
+  VIEW_ORIGIN_X, VIEW_ORIGIN_Y,
+  VIEW_REMOVED,  // eight counts, by colour
+  VIEW_HOLDER_NAME = VIEW_REMOVED + 8, VIEW_PLAYER_NAME,  // addresses of GBK strings
+  VIEW_WORDS
+};
+int32_t view[VIEW_WORDS];
 }  // namespace
 
 WEB_EXPORT(VexalAsyncSlot) unsigned char* VexalAsyncSlot(int slot) {
@@ -29,6 +48,33 @@ WEB_EXPORT(VexalAsyncSlot) unsigned char* VexalAsyncSlot(int slot) {
 }
 WEB_EXPORT(VexalAsyncSlotBytes) int VexalAsyncSlotBytes() { return ASYNC_SLOT_BYTES; }
 WEB_EXPORT(VexalScratch) unsigned char* VexalScratch() { return scratch; }
+
+WEB_EXPORT(VexalView) const int32_t* VexalView() {
+  for (int i = 0; i < CELL_COUNT; ++i) view[VIEW_BOARD + i] = game.Board[i] & 7;  // without the removal mark
+  view[VIEW_SELECTED] = game.selectionState;
+  view[VIEW_SELECTED_COLUMN] = game.selectedCell.column;
+  view[VIEW_SELECTED_ROW] = game.selectedCell.row;
+  view[VIEW_CURSOR_SHOWN] = game.cursorShown;
+  view[VIEW_CURSOR_COLUMN] = game.cursorCell.column;
+  view[VIEW_CURSOR_ROW] = game.cursorCell.row;
+  view[VIEW_PRESS_COLUMN] = game.pressCell.column;
+  view[VIEW_PRESS_ROW] = game.pressCell.row;
+  view[VIEW_SCORE] = game.score;
+  view[VIEW_BEST] = game.bestScore;
+  view[VIEW_RECORD_PASSED] = game.recordPassed;
+  view[VIEW_SHOW_NEXT] = game.showNext;
+  for (int i = 0; i < 3; ++i) view[VIEW_NEXT + i] = game.NextQueue[i];
+  view[VIEW_MOVING_COLOUR] = game.movingColour;
+  bool routed = game.pathLength > 0 && game.pathLength <= CELL_COUNT;
+  view[VIEW_TARGET_COLUMN] = routed ? game.path[game.pathLength - 1].column : -1;
+  view[VIEW_TARGET_ROW] = routed ? game.path[game.pathLength - 1].row : -1;
+  view[VIEW_ORIGIN_X] = game.boardOriginX;
+  view[VIEW_ORIGIN_Y] = game.boardOriginY;
+  for (int i = 0; i < 8; ++i) view[VIEW_REMOVED + i] = int32_t(game.removedCounts[i]);
+  view[VIEW_HOLDER_NAME] = int32_t(reinterpret_cast<uintptr_t>(holderName));
+  view[VIEW_PLAYER_NAME] = int32_t(reinterpret_cast<uintptr_t>(playerName));
+  return view;
+}
 
 // As WinMain before its loop: the board origin preset, the screen read once
 // and the window centred on it.

@@ -29,6 +29,7 @@ function createMainWindow(titleAddress, x, y, width, height) {
   const canvas = element("canvas", "client", w.el);
   w.clientEl = canvas;
   makeSurface(w, canvas);
+  buildBoardGrid(w);
   placeWindow(w, x, y, width, height);
   w.restore = { x, y, width, height };
   attachPointer(w);

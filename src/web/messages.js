@@ -13,7 +13,10 @@ function sendLater(w, message, wParam, lParam, kind = "dialog") {
 
 function deliver(w, message, wParam, lParam) {
   if (!windows.has(w.hwnd)) return undefined;
-  if (w.kind === "main") return callProgram("VexalMessage", w.hwnd, message, wParam, lParam);
+  if (w.kind === "main") {
+    noteCause(message, wParam);
+    return callProgram("VexalMessage", w.hwnd, message, wParam, lParam);
+  }
   if (w.proc) return callProgram("VexalDialogMessage", w.proc, w.hwnd, message, wParam, lParam);
   return undefined;
 }

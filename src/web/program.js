@@ -191,6 +191,8 @@ function pump() {
   } finally {
     pumping = false;
   }
+  const top = topCall();
+  if (!program.ended && !(top && (top.wait.kind === "pause" || top.wait.kind === "store"))) accessRest();
   if (program.quitCode !== null && !program.ended && !program.running && program.suspended.length === 0) endProgram();
 }
 

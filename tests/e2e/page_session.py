@@ -422,6 +422,25 @@ class PageSession:
         return tuple(self.page.evaluate("[512, 513].map((id) => document.querySelector("
                                         "`.menu-item[data-command='${id}']`).classList.contains('checked'))"))
 
+    def board_names(self):
+        """The board grid's 81 cell names in reading order, as a screen reader is given them:
+        from the browser's accessibility tree where the driver shows it (DevTools), else from
+        the cells' aria-label attributes."""
+        if "devtools" in self.page.sees:
+            self.page.send("Accessibility.enable")
+            nodes = self.page.send("Accessibility.getFullAXTree")["nodes"]
+            return [n.get("name", {}).get("value") for n in nodes
+                    if n.get("role", {}).get("value") == "gridcell" and not n.get("ignored")]
+        return self.page.evaluate("[...document.querySelectorAll('.board-grid [role=gridcell]')]"
+                                  ".map((c) => c.getAttribute('aria-label'))")
+
+    def news(self, since=0):
+        """(lines said in all, the live region's lines after the first since of them)."""
+        said, lines = self.page.evaluate(
+            "(() => { const n = document.querySelector('.board-news');"
+            " return n ? [Number(n.dataset.said || 0), [...n.children].map((p) => p.textContent)] : [0, []]; })()")
+        return said, lines[len(lines) - (said - since):] if said - since <= len(lines) else None
+
     def notices(self):
         return self.page.evaluate("[...document.querySelectorAll('#notices .notice-text')].map((e) => e.textContent)")
 

@@ -7,11 +7,14 @@ the ball left its cell and stands at the target; or its lines vanished and
 the score rose by exactly their points; or three balls arrived in the previewed
 colours on empty cells; and the race's columns follow the score. At the end it
 checks "Game over!" against a full board, the high-score check and the new game.
+In the page it also checks, after every move, what a screen reader is given: the
+board grid's cell names against the board it read, and the live region's lines.
 
 Its own model of the rules is small and independent of the game's sources: the
 routes are plain breadth-first searches (board_reader), the lines plain scans."""
 
 import random
+import re
 import time
 
 import score_reader
@@ -22,6 +25,24 @@ STEP = 0.05                # a cell of travel, a frame of a spawn or a removal
 PIXEL = 0.025              # a pixel of a column
 CROWNING = 1.8             # overtaking and blinking when the record falls
 DIRECTIONS = ((1, 0), (1, 1), (0, 1), (1, -1))
+COLOUR_NAMES = ("empty", "green", "red", "blue", "yellow", "cyan", "magenta", "brown")
+
+
+def where(column, row):
+    return f"row {row + 1}, column {column + 1}"
+
+
+def cell_name(board, column, row, selected=None):
+    """A board cell's name for a screen reader."""
+    colour = board[row][column]
+    if not colour:
+        return f"{where(column, row)}: empty"
+    return f"{where(column, row)}: {COLOUR_NAMES[colour]} ball" + (", selected" if (column, row) == selected else "")
+
+
+def ball_list(board, cells):
+    """The balls at cells in reading order, as the live region lists them."""
+    return "; ".join(f"{COLOUR_NAMES[board[r][c]]} at {where(c, r)}" for c, r in sorted(cells, key=lambda p: (p[1], p[0])))
 
 
 def points_for_line(n):
@@ -234,6 +255,7 @@ class Player:
         self.greedy_moves, self.score_goal = greedy_moves, score_goal
         self.tally = Tally()
         self.board = self.preview = None
+        self.news, self.news_said = [], 0  # what the live region should have said since it was read
         self.new_game()
 
     def new_game(self):
@@ -304,7 +326,45 @@ class Player:
             self.fail(f"a new game shows {len(balls(self.board))} balls: {self.board}", view)
         if not all(1 <= v <= 7 for v in self.preview):
             self.fail(f"the preview reads {self.preview}", view)
-        return self.check_panel(view, label, timeout=3.0)
+        view = self.check_panel(view, label, timeout=3.0)
+        self.heard(f"New game. Record {self.best} by {self.table[0][0]}. Balls: {ball_list(self.board, balls(self.board))}.",
+                   self.next_news())
+        self.check_screen_reader(view)
+        return view
+
+    # ---- what a screen reader is given (the page) ----------------------------------------------
+
+    def heard(self, *lines):
+        """Lines the live region should say next: texts, or patterns where the screen cannot tell."""
+        self.news.extend(lines)
+
+    def news_match(self, lines):
+        return len(lines) == len(self.news) and all(
+            line == want if isinstance(want, str) else want.fullmatch(line) for line, want in zip(lines, self.news))
+
+    def next_news(self):
+        return "Next: " + ", ".join(COLOUR_NAMES[c] for c in self.preview) + "."
+
+    def check_screen_reader(self, view):
+        """Where the session shows what a screen reader is given: the grid names every cell
+        as the bot reads the board, and the live region said what the bot expects since it
+        was last read."""
+        if not hasattr(self.session, "board_names"):
+            return
+        names = [cell_name(self.board, c, r) for r in range(9) for c in range(9)]
+        deadline = time.time() + 2.0
+        while True:
+            seen = self.session.board_names()
+            said, lines = self.session.news(self.news_said)
+            if (seen == names and self.news_match(lines)) or time.time() > deadline:
+                break
+            time.sleep(0.1)
+        if seen != names:
+            wrong = [(n, s) for n, s in zip(names, seen) if n != s] if len(seen) == 81 else seen
+            self.fail(f"the grid's cells are named otherwise than the board reads: {wrong}", view)
+        if not self.news_match(lines):
+            self.fail(f"the live region said {lines}, expected {self.news}", view)
+        self.news, self.news_said = [], said
 
     # ---- moving ------------------------------------------------------------------------------
 
@@ -323,6 +383,9 @@ class Player:
             if steps is None:
                 self.fail(f"{target} cannot be reached from {source}")
         colour = board[source[1]][source[0]]
+        if not selected:
+            self.heard(f"{COLOUR_NAMES[colour].capitalize()} ball at {where(*source)} selected.")
+        self.heard(f"{COLOUR_NAMES[colour].capitalize()} ball moved from {where(*source)} to {where(*target)}.")
         moved = [row[:] for row in board]
         moved[source[1]][source[0]] = 0
         moved[target[1]][target[0]] = colour
@@ -350,7 +413,13 @@ class Player:
         return self.after_spawns(moved, label)
 
     def after_line(self, moved, vanishing, points, label):
+        passed = self.passed
         race_time = self.add_score(points)
+        column, row = next(iter(vanishing))
+        colour = moved[row][column]
+        self.heard(f"{len(vanishing)} {COLOUR_NAMES[colour]} balls removed: {points} points. Score {self.score}.")
+        if self.passed and not passed:
+            self.heard(f"{self.name} takes the crown from {self.table[0][0]}.")
         time.sleep(3 * STEP)
         view = self.settled(label)
         if view is None:
@@ -365,9 +434,10 @@ class Player:
         self.board = expected
         self.tally.lines += 1
         self.tally.points += points
-        self.check_panel(view, label, timeout=race_time + 2.0)
+        view = self.check_panel(view, label, timeout=race_time + 2.0)
         if self.game_over_box():
             self.fail("a box opened after a line")
+        self.check_screen_reader(view)
 
     def after_spawns(self, moved, label):
         if empties(moved) <= 3:
@@ -400,7 +470,13 @@ class Player:
         self.board, self.preview = board, view.preview()
         if not all(1 <= v <= 7 for v in self.preview):
             self.fail(f"the preview reads {self.preview}", view)
-        self.check_panel(view, label, timeout=1.0)
+        view = self.check_panel(view, label, timeout=1.0)
+        if vanished:
+            # A ball of the line's colour dealt where the line was hides one of its balls.
+            column, row = vanished[0]
+            self.heard(re.compile(fr"\d+ {COLOUR_NAMES[moved[row][column]]} balls removed by the new balls, no points\."))
+        self.heard(f"New balls: {ball_list(board, [(c, r) for c, r in balls(board) if moved[r][c] == 0])}.", self.next_news())
+        self.check_screen_reader(view)
         return None
 
     # ---- the end of a game -------------------------------------------------------------------
@@ -433,8 +509,11 @@ class Player:
         arrived = sorted(view.board[r][c] for r in range(9) for c in range(9) if moved[r][c] == 0)
         if arrived != sorted(self.preview[:len(arrived)]):
             self.fail(f"the last balls {arrived} are not the previewed {self.preview}", view)
+        self.heard(f"New balls: {ball_list(view.board, [(c, r) for c, r in balls(view.board) if moved[r][c] == 0])}.",
+                   "Game over!")
         self.board = view.board
-        self.check_panel(view, "game-over", timeout=1.0)
+        view = self.check_panel(view, "game-over", timeout=1.0)
+        self.check_screen_reader(view)
         return box
 
     def play_game(self, max_moves=200):

@@ -27,7 +27,7 @@ import resource_script  # noqa: E402
 
 # The page's JavaScript, in the order its parts build on each other.
 SCRIPTS = ["text.js", "gdi.js", "program.js",
-           "windows.js", "messages.js", "main_window.js", "pointer.js", "menu_bar.js", "dialogs.js",
+           "windows.js", "messages.js", "main_window.js", "access.js", "pointer.js", "menu_bar.js", "dialogs.js",
            "message_box.js", "window_calls.js", "time.js",
            "storage.js", "page.js"]
 # Wine's own button text for a message box's OK under the Chinese locale.
