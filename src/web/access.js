@@ -114,7 +114,9 @@ function updateGrid(view, before) {
   }
   // One cell is in the Tab order: the cursor's, else where the cursor would first show.
   const home = view.cursor >= 0 ? view.cursor : view.selected >= 0 ? view.selected : cellAt(4, 4);
-  access.cells.forEach((cell, i) => { cell.tabIndex = i === home ? 0 : -1; });
+  access.cells.forEach((cell, i) => {
+    if (cell.tabIndex !== (i === home ? 0 : -1)) cell.tabIndex = i === home ? 0 : -1;
+  });
   if (view.cursor >= 0 && (!before || before.cursor !== view.cursor)) {
     const active = document.activeElement;
     if (active === mainWindow.el || active === document.body || access.grid.contains(active)) {
@@ -206,6 +208,10 @@ function accessRest() {
   const now = readView(), before = access.last;
   const beeped = programFacts.beeps !== access.beeps;
   access.beeps = programFacts.beeps;
+  // Most rests come between two timer ticks, with nothing changed.
+  now.key = JSON.stringify([now.board, now.selected, now.cursor, now.score, now.best, now.recordPassed,
+    now.showNext, now.next, now.origin, now.removed, now.target]);
+  if (before && !beeped && before.key === now.key) return;
   placeGrid(now);
   updateGrid(now, before);
   const said = before ? boardNews(before, now, beeped) : [dealNews(now)].concat(now.showNext ? [nextNews(now)] : []);

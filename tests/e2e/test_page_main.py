@@ -50,6 +50,36 @@ class PageMainWindowTest(PageCase):
         source, colour, after = self.check_travel_and_spawns("onto-the-source", ticks=1371)
         self.assertEqual(after[source[1]][source[0]], colour, f"a new ball of colour {colour} at {source}")
 
+    def test_a_screen_reader_hears_a_refused_move_the_preview_and_a_new_game(self):
+        # Tick count 1046 deals a ball on each cell beside the top left corner: no other ball reaches it.
+        game = self.start_game("refused", ticks=1046)
+        image, board = game.stable_board("start")
+        self.assertEqual((board[0][1], board[1][0], board[1][5]), (3, 1, 7), f"the deal of tick count 1046: {board}")
+        preview = game.preview(image)
+        said, _ = self.session.news()
+        game.key_to(5, 1)
+        self.session.key("space", pause=0.3)
+        game.key_to(0, 0)
+        focused = "document.activeElement.getAttribute('aria-label')"
+        self.assertEqual(self.session.page.evaluate(focused), "row 1, column 1: empty", "the focus is on the cursor")
+        self.session.key("Return", pause=0.5)
+        self.assertEqual(self.session.facts()["beeps"], 1, "the refused move beeped")
+        names = [player_bot.cell_name(board, c, r, selected=(5, 1)) for r in range(9) for c in range(9)]
+        self.assertEqual(self.session.board_names(), names, "the grid after the refused move")
+        game.point_at_panel()
+        self.session.key("F3", pause=0.4)
+        self.session.key("F3", pause=0.4)
+        self.session.key("F4", pause=1.5)
+        image, dealt = game.stable_board("new-game")
+        colours = ", ".join(player_bot.COLOUR_NAMES[c] for c in preview)
+        expected = ["Brown ball at row 2, column 6 selected.", "No route from row 2, column 6 to row 1, column 1.",
+                    "Next colours hidden.", f"Next: {colours}.",
+                    f"New game. Record 100 by Handicap. Balls: {player_bot.ball_list(dealt, player_bot.balls(dealt))}.",
+                    "Next: " + ", ".join(player_bot.COLOUR_NAMES[c] for c in game.preview(image)) + "."]
+        self.assertEqual(self.session.news(said)[1], expected, "what the live region said")
+        self.assertEqual(self.session.board_names(),
+                         [player_bot.cell_name(dealt, c, r) for r in range(9) for c in range(9)], "the new game's grid")
+
     def test_start_shows_a_new_game_and_asks_the_network_nothing(self):
         game = self.start_game("start")
         digits = self.digits
