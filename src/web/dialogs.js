@@ -32,6 +32,7 @@ function buildDialog(templateId, owner, proc, kind) {
   client.style.font = `${units.font.em}px ${FACE}`;
   const canvas = element("canvas", "dialog-canvas", client);
   makeSurface(w, canvas);
+  mirrorCanvasText(w, canvas);
   for (const c of t.controls) addControl(w, c, units);
   const width = mulDiv(t.width, units.x, 4), height = mulDiv(t.height, units.y, 8);
   const border = DIALOG_FRAME;
@@ -74,13 +75,19 @@ function addControl(w, c, units) {
   } else if (kind === "BUTTON") {
     e = element("button", "push", w.clientEl);
     prefixed(e, c.text, false);
-    if ((c.style & 0xf) === BS_DEFPUSHBUTTON) w.defId = c.id;
+    speakAs(e, c.text);
+    if ((c.style & 0xf) === BS_DEFPUSHBUTTON) {
+      w.defId = c.id;
+      markDefault(e, true);
+    }
     e.addEventListener("click", () => {
       if (!windowDisabled(w)) sendLater(w, WM_COMMAND, c.id, 0);
     });
   } else if (kind === "EDIT") {
     e = element("input", "edit", w.clientEl);
     e.type = "text";
+    // Named by the text before it, as Windows names a field for a screen reader.
+    if (w.lastStatic) e.setAttribute("aria-labelledby", w.lastStatic.id);
     e.spellcheck = false;
     e.autocomplete = "off";
     e.setAttribute("autocapitalize", "off");
@@ -96,7 +103,12 @@ function addControl(w, c, units) {
     e = element("div", "static", w.clientEl);
     if (c.style & SS_CENTER) e.classList.add("centre");
     prefixed(e, c.text, (c.style & SS_NOPREFIX) !== 0);
+    speakAs(e, c.text);
+    w.statics = (w.statics || 0) + 1;
+    e.id = `window-${w.hwnd}-static-${w.statics}`;
+    w.lastStatic = e;
   }
+  if (kind === "BUTTON" && (c.style & 0xf) === STYLE_GROUP && c.text) speakAs(e, c.text);
   e.style.left = px(c.x, units.x, 4);
   e.style.top = px(c.y, units.y, 8);
   e.style.width = px(c.width, units.x, 4);
@@ -105,6 +117,53 @@ function addControl(w, c, units) {
   e.dataset.class = kind;
   if (c.id !== 65535) w.controls.set(c.id, e);
   if (kind === "BUTTON" && (c.style & 0xf) !== STYLE_GROUP) w.controls.set(`button:${c.id}`, e);
+}
+
+// The default button is the one Enter presses: aria-keyshortcuts says so.
+function markDefault(button, on) {
+  if (on) button.setAttribute("aria-keyshortcuts", "Enter");
+  else button.removeAttribute("aria-keyshortcuts");
+}
+
+// The text a dialog draws on its canvas (the high-score table, the
+// statistics), kept as the canvas's fallback content, which only assistive
+// technology sees: a table of the lines drawn, named by the caption. A line
+// is the texts drawn at one height, left, centred and right; a repaint
+// replaces the text drawn in the same place.
+function mirrorCanvasText(w, canvas) {
+  const lines = new Map();
+  let table = null, shown = "", queued = false;
+  const update = () => {
+    queued = false;
+    const rows = [...lines.entries()].sort((a, b) => a[0] - b[0]).map(([, places]) =>
+      ["left", "centre", "right"].flatMap((place) => {
+        const text = (places.get(place) || "").trim();
+        // The table's lines read "3. name": the rank and the name are cells of their own.
+        const ranked = place === "left" && /^(\d+)\. (.*)$/.exec(text);
+        return ranked ? [ranked[1], ranked[2]] : text ? [text] : [];
+      })).filter((cells) => cells.length);
+    const key = JSON.stringify(rows);
+    if (key === shown) return;
+    shown = key;
+    if (!table) {
+      table = element("table", null, canvas);
+      table.setAttribute("aria-labelledby", `window-${w.hwnd}-title`);
+    }
+    table.replaceChildren(...rows.map((cells) => {
+      const tr = document.createElement("tr");
+      for (const text of cells) speakAs(element("td", null, tr), text).textContent = text;
+      return tr;
+    }));
+  };
+  w.surface.onText = (text, rect, format) => {
+    const place = format & DT_RIGHT ? "right" : format & DT_CENTER ? "centre" : "left";
+    if (!lines.has(rect.top)) lines.set(rect.top, new Map());
+    lines.get(rect.top).set(place, text);
+    if (!queued) {
+      queued = true;
+      queueMicrotask(update);
+    }
+  };
 }
 
 function dialogKey(w, event) {

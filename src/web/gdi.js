@@ -303,6 +303,7 @@ function drawText(dc, text, rect, format) {
     ctx.restore();
   }
   noteDrawn(target);
+  if (target.onText) target.onText(text, rect, format);
   return font.height;
 }
 

@@ -11,13 +11,18 @@ function openBox(ownerHandle, text, caption, type) {
   w.clientEl = client;
   const icon = (type & 0xf0) >>> 4;
   const body = element("div", "box-body", client);
-  if (icon) element("div", `box-icon box-icon-${icon}`, body);
+  // The icon is a picture of the box's kind; the text says it all.
+  if (icon) element("div", `box-icon box-icon-${icon}`, body).setAttribute("aria-hidden", "true");
   const message = element("div", "static box-text", body);
   message.dataset.id = "65535";
   message.dataset.class = "STATIC";
   message.textContent = text;
+  message.id = `window-${w.hwnd}-text`;
+  speakAs(message, text);
+  w.el.setAttribute("aria-describedby", message.id);
   const button = element("button", "push default", client);
   button.textContent = RESOURCES.okText;
+  markDefault(button, true);
   button.dataset.id = "1";
   button.dataset.class = "BUTTON";
   button.addEventListener("click", () => endBox(w));

@@ -104,7 +104,9 @@ const windowImports = {
     if (w && message === DM_SETDEFID) {
       w.defId = wParam;
       for (const [key, e] of w.controls) {
-        if (typeof key === "string") e.classList.toggle("default", key === `button:${wParam}`);
+        if (typeof key !== "string") continue;
+        e.classList.toggle("default", key === `button:${wParam}`);
+        markDefault(e, key === `button:${wParam}`);
       }
     }
     return 0;
@@ -140,7 +142,7 @@ const windowImports = {
     if (!e) return 0;
     const value = decodeGbk(memory().cString(text));
     if (e.tagName === "INPUT") e.value = value;
-    else e.textContent = value;
+    else speakAs(e, value).textContent = value;
     return 1;
   },
   GetDlgItemTextA: (hwnd, id, buffer, size) => {

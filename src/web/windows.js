@@ -22,6 +22,15 @@ function element(tag, className, parent) {
   return e;
 }
 
+// The page speaks Chinese (lang="zh-CN"); a text of ASCII letters alone, such
+// as the program's English messages and the players' names, is marked
+// English so that a screen reader says it in English.
+function speakAs(e, text) {
+  if (/[A-Za-z]/.test(text) && /^[\x20-\x7e\s]*$/.test(text)) e.lang = "en";
+  else e.removeAttribute("lang");
+  return e;
+}
+
 function windowOf(hwnd) {
   return windows.get(hwnd >>> 0) || null;
 }
@@ -140,13 +149,23 @@ function makeFrame(kind, title, windowClass) {
     const icon = element("canvas", "icon", caption);
     drawIcon(icon);
   }
-  element("span", "title", caption).textContent = title;
+  const titleEl = element("span", "title", caption);
+  titleEl.textContent = title;
+  titleEl.id = `window-${w.hwnd}-title`;
+  speakAs(titleEl, title);
   const buttons = element("div", "caption-buttons", caption);
   if (kind === "main") {
     captionButton(buttons, "minimise", () => minimiseMain());
     captionButton(buttons, "maximise", () => toggleMaximise());
   }
   captionButton(buttons, "close", () => closeBox(w));
+  // The main window's role is the board's; the others are dialogs named by
+  // their caption, modal but for the statistics window.
+  if (kind !== "main") {
+    w.el.setAttribute("role", kind === "box" ? "alertdialog" : "dialog");
+    w.el.setAttribute("aria-labelledby", titleEl.id);
+    if (kind !== "tool") w.el.setAttribute("aria-modal", "true");
+  }
   caption.addEventListener("pointerdown", (event) => dragWindow(w, event));
   caption.addEventListener("dblclick", (event) => {
     if (kind === "main" && !event.target.closest(".caption-buttons")) toggleMaximise();
@@ -165,9 +184,13 @@ function makeFrame(kind, title, windowClass) {
   return w;
 }
 
+// The caption buttons' names, as the Chinese Windows says them.
+const CAPTION_BUTTON_NAMES = { minimise: "最小化", maximise: "最大化", close: "关闭" };
+
 function captionButton(parent, name, action) {
   const b = element("button", `caption-button ${name}`, parent);
   b.tabIndex = -1;
+  b.setAttribute("aria-label", CAPTION_BUTTON_NAMES[name]);
   b.dataset.button = name;
   b.addEventListener("pointerdown", (event) => event.stopPropagation());
   b.addEventListener("click", (event) => {
