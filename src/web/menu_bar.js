@@ -97,7 +97,11 @@ function closeMenus() {
   menu.open = null;
   menu.keyboard = null;
   menu.bar.removeAttribute("aria-activedescendant");
-  if (document.activeElement === menu.bar) mainWindow.el.focus({ preventScroll: true });
+  // The keys go back where they were, to the board's cell that had them.
+  if (document.activeElement === menu.bar) {
+    const back = menu.focusBefore && menu.focusBefore.isConnected && mainWindow.el.contains(menu.focusBefore) ? menu.focusBefore : mainWindow.el;
+    back.focus({ preventScroll: true });
+  }
 }
 
 // The menu from the keyboard, as Windows has it: F10 takes the bar, the
@@ -112,6 +116,7 @@ function menuKey(event) {
     closeMenus();
     menu.keyboard = { title: 0, item: -1 };
     showKeyboardMenu(menu, titles);
+    menu.focusBefore = document.activeElement;
     menu.bar.focus({ preventScroll: true });
     return true;
   }
