@@ -149,8 +149,15 @@ function mirrorCanvasText(w, canvas) {
       table = element("table", null, canvas);
       table.setAttribute("aria-labelledby", `window-${w.hwnd}-title`);
     }
-    table.replaceChildren(...rows.map((cells) => {
+    table.replaceChildren(...rows.map((cells, i) => {
       const tr = document.createElement("tr");
+      // The statistics' rows are headed by pictures: the empty cell, then each colour's ball.
+      if (w.kind === "tool" && i < COLOUR_NAMES.length) {
+        const head = element("th", null, tr);
+        head.scope = "row";
+        head.lang = "en";
+        head.textContent = i === 0 ? "Empty cells" : `${COLOUR_NAMES[i][0].toUpperCase()}${COLOUR_NAMES[i].slice(1)} balls`;
+      }
       for (const text of cells) speakAs(element("td", null, tr), text).textContent = text;
       return tr;
     }));

@@ -25,6 +25,8 @@ function createMainWindow(titleAddress, x, y, width, height) {
   const title = decodeGbk(memory().cString(titleAddress));
   const w = makeFrame("main", title, "VexalWindow");
   mainWindow = w;
+  w.el.setAttribute("role", "group");
+  w.el.setAttribute("aria-labelledby", `window-${w.hwnd}-title`);
   w.menu = buildMenuBar(w);
   const canvas = element("canvas", "client", w.el);
   w.clientEl = canvas;

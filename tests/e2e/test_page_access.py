@@ -143,7 +143,9 @@ class PageAccessTest(PageCase):
         self.assert_axe_passes("statistics")
         stats = self.dialog(STATISTICS)
         self.assertEqual((stats["role"], stats["modal"], stats["name"]), ("dialog", None, STATISTICS))
-        self.assertEqual(sum(int(row[0].split()[0]) for row in stats["table"]), 81, stats["table"])
+        heads = ["Empty cells"] + [f"{name.capitalize()} balls" for name in player_bot.COLOUR_NAMES[1:]]
+        self.assertEqual([row[0] for row in stats["table"]], heads, "each row named by its picture")
+        self.assertEqual(sum(int(row[1].split()[0]) for row in stats["table"]), 81, stats["table"])
         self.session.key("F5", pause=0.5)
         self.assertTrue(self.session.wait_gone(STATISTICS))
 
