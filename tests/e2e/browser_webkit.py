@@ -206,7 +206,14 @@ class WebKitPage(Page):
         value = result.get("value")
         return None if value is None else json.loads(value)
 
+    # WebKit's screenshot is the picture it last composited, which on a busy machine may be
+    # older than the page: the window just shown missing from it. Two animation frames bring
+    # it up to date (a page out of view has none: half a second is waited at most).
+    FRAMES = """new Promise((done) => { setTimeout(done, 500);
+      requestAnimationFrame(() => requestAnimationFrame(() => done(true))); })"""
+
     def screenshot_png(self, clip=None):
+        self.evaluate(self.FRAMES)
         png = base64.b64decode(self.command("GET", "/screenshot"))
         if clip:
             x, y, w, h = (round(v) for v in clip)
