@@ -103,7 +103,7 @@ def main():
         raise SystemExit(f"make_page: the dialogs use {len(faces)} font sizes; the page draws one")
     points = faces.pop()
 
-    scripts = "\n".join(open(os.path.join(web, name), encoding="utf-8").read() for name in SCRIPTS)
+    scripts = "\n".join(compact(name, open(os.path.join(web, name), encoding="utf-8").read()) for name in SCRIPTS)
     html = open(os.path.join(web, "page.html"), encoding="utf-8").read()
     css = open(os.path.join(web, "page.css"), encoding="utf-8").read()
 
@@ -148,6 +148,21 @@ def main():
     if args.app:
         icon = open(os.path.join(res, icons[names["IDI_VEXAL"]]), "rb").read()
         write_app(args.app, web, page, icon, resources["version"])
+
+
+def compact(name, source):
+    """A script as the page carries it: without its comment lines, blank lines and indentation,
+    a tenth of the page. No text of the program changes: no string of the sources
+    spans lines, and the lines stay lines."""
+    kept = []
+    for number, line in enumerate(source.splitlines(), 1):
+        if line.count("`") % 2 or line.rstrip().endswith("\\") or "/*" in line:
+            raise SystemExit(f"make_page: {name}:{number} may begin a text or comment over lines, "
+                             "which the page's compaction would change")
+        line = line.strip()
+        if line and not line.startswith("//"):
+            kept.append(line)
+    return "\n".join(kept)
 
 
 def write_file(path, data):
