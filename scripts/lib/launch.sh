@@ -358,6 +358,18 @@ vexal_writable() {
   [ -w "$1" ]
 }
 
+# Whether the X display answers. A display now and then closes a connection it has just taken,
+# unanswered, when another client connects at the same moment (more often on a busy machine), so
+# one turned-away call is not the display's answer: it is asked up to five times.
+vexal_display_answers() {
+  local try
+  for try in 1 2 3 4 5; do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    [ "$try" -eq 5 ] || sleep 0.2
+  done
+  return 1
+}
+
 # ---- the start -----------------------------------------------------------------------------
 
 vexal_launch() {
@@ -374,7 +386,7 @@ vexal_launch() {
   Without a screen it runs in a headless X server:  xvfb-run -s '-screen 0 1024x768x24' $name"
     return 1
   fi
-  if command -v xdpyinfo >/dev/null 2>&1 && ! xdpyinfo >/dev/null 2>&1; then
+  if command -v xdpyinfo >/dev/null 2>&1 && ! vexal_display_answers; then
     vexal_tell error "$name: Vexal cannot start: the X display $DISPLAY does not answer.
   What to do: check that the display runs and that this user may use it (xhost, XAUTHORITY), then start again."
     return 1

@@ -187,8 +187,12 @@ def start_xvfb():
             os.close(write_end)
     if number.strip().isdigit():
         display = f":{int(number)}"
-        if run(["xdpyinfo"], env=dict(os.environ, DISPLAY=display)).returncode == 0:
-            return xvfb, display
+        # A display now and then closes a connection it has just taken, unanswered, when another
+        # client connects at the same moment: one turned-away call is not its answer.
+        for _ in range(5):
+            if run(["xdpyinfo"], env=dict(os.environ, DISPLAY=display)).returncode == 0:
+                return xvfb, display
+            time.sleep(0.2)
     xvfb.terminate()
     xvfb.wait(10)
     raise RuntimeError(f"Xvfb did not start (it said {number!r} for its display)")

@@ -597,6 +597,21 @@ class PackageLauncherTest(GameCase):
         no_locale = {"LOCPATH": os.path.join(broken, "locales"), "XDG_DATA_HOME": os.path.join(work, "数据"),
                      "PATH": broken + os.pathsep + base["PATH"]}
         chinese = {"LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"}
+        # A display now and then closes a connection it has just taken, unanswered, when another
+        # client connects at the same moment: this xdpyinfo turns its first caller away so, then
+        # asks the real display. The start must get past it (to the missing Wine).
+        flaky, asked = os.path.join(work, "flaky"), os.path.join(work, "xdpyinfo-asked")
+        os.makedirs(flaky)
+        with open(os.path.join(flaky, "xdpyinfo"), "w") as f:
+            f.write(f"#!/bin/sh\necho asked >>'{asked}'\n[ \"$(wc -l <'{asked}')\" -gt 1 ] || exit 1\n"
+                    "exec /usr/bin/xdpyinfo \"$@\"\n")
+        os.chmod(os.path.join(flaky, "xdpyinfo"), stat.S_IRWXU)
+        turned_away = {"PATH": flaky + os.pathsep + base["PATH"], "VEXAL_WINE32_LOADER": missing,
+                       "VEXAL_WINE64_LOADER": missing}
+
+        def asked_again(env):
+            with open(asked) as f:
+                self.assertEqual(len(f.readlines()), 2, "the display asked once more")
 
         def read_only_disk():
             return dict(chinese, XDG_DATA_HOME=self.mount("read-only-data", "-t", "tmpfs", "-o", "ro,size=1m",
@@ -614,6 +629,8 @@ class PackageLauncherTest(GameCase):
                 ("unknown argument", {}, ["--fast"], 2, "unknown argument '--fast'", None, None),
                 ("no display", {"DISPLAY": None}, [], 1, "no X display", None, None),
                 ("display gone", {"DISPLAY": ":199"}, [], 1, "does not answer", zenity, None),
+                ("a display that turns its first caller away", turned_away, [], 1, "Wine is not installed",
+                 zenity, asked_again),
                 ("no wine", {"VEXAL_WINE32_LOADER": missing, "VEXAL_WINE64_LOADER": missing}, [], 1,
                  "Wine is not installed", zenity, None),
                 ("unknown build", {"VEXAL_PLAY_ARCH": "win16"}, [], 1, "unknown build 'win16'", zenity, None),
