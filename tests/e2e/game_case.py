@@ -70,7 +70,12 @@ class Game:
         self.cursor = (column, row)
 
     def locate(self):
-        self.outer, self.client = self.session.rect(TITLE)
+        try:
+            self.outer, self.client = self.session.rect(TITLE)
+        except AssertionError as error:
+            # Said whole: whether the game still runs, and what windows there are.
+            raise AssertionError(f"{error}; the game's process {'runs' if self.alive() else 'ended with ' + str(self.process.poll())}, "
+                                 f"open windows: {self.session.windows()}") from None
         return self.outer, self.client
 
     def shot(self, label):
@@ -300,7 +305,7 @@ class GameCase(unittest.TestCase):
                   flush=True)
         self.assertLessEqual(sampler.missed, 2, f"the sampler kept up with the pictures: "
                                                 f"{getattr(sampler, 'missed_at', '')}")
-        return Frames(game, samples)
+        return Frames(game, samples, getattr(sampler, "missed_at", ()))
 
     def learn_readers(self):
         """The bot's readers: the score boxes' digits, learnt on first use from two short runs

@@ -345,12 +345,14 @@ class WineSession:
 
     def rect(self, title, window_class=None):
         """((x, y, w, h) outer, (x, y, w, h) client) in screen pixels."""
-        for line in self.probe_lines("rect", title, *([window_class] if window_class else [])):
+        lines = self.probe_lines("rect", title, *([window_class] if window_class else []))
+        for line in lines:
             m = re.match(r"outer (-?\d+) (-?\d+) (\d+) (\d+) client (-?\d+) (-?\d+) (\d+) (\d+)", line)
             if m:
                 v = [int(g) for g in m.groups()]
                 return tuple(v[:4]), tuple(v[4:])
-        raise AssertionError(f"no window titled {title!r}")
+        # Nothing said at all is a probe that did not run to its end.
+        raise AssertionError(f"no window titled {title!r} (the probe said {lines!r})")
 
     def children(self, title, window_class=None):
         """Child controls: (id, class, text, x, y, w, h)."""

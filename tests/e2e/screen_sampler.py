@@ -191,8 +191,10 @@ def _bgrx_to_image(raw, w, h):
 class Frames:
     """Sampled pictures of the client area, read cell by cell and frame by frame."""
 
-    def __init__(self, game, samples):
+    def __init__(self, game, samples, missed_at=()):
         self.samples = samples
+        self.missed_at = list(missed_at)  # the sampler's (time, gap, drawing) of lost pictures
+        self.origin = game.origin
         self.pictures = game.pictures
         cx, cy = game.client[:2]
         self.board_x, self.board_y = game.origin[0] - cx, game.origin[1] - cy
@@ -205,6 +207,14 @@ class Frames:
         """(colour, sprite row) that the cell shows, or None while it is being drawn."""
         picture = image.crop(self.board_x + 2 + CELL * column, self.board_y + 2 + CELL * row, CELL, CELL)
         return self.known.get(picture.data)
+
+    def lost_over(self, column, row, after):
+        """Whether the display drew on the cell, later than after (seconds), a picture that fell
+        between two grabs."""
+        x, y = self.origin[0] + 2 + CELL * column, self.origin[1] + 2 + CELL * row
+        return any(t > after and any(rx < x + CELL and x < rx + rw and ry < y + CELL and y < ry + rh
+                                     for _, rx, ry, rw, rh in drawn)
+                   for t, _, drawn in self.missed_at)
 
     def history(self, column, row):
         """[(time, (colour, sprite row))] of the cell, one entry per change."""
