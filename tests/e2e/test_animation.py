@@ -48,7 +48,7 @@ class AnimationTest(GameCase):
         game, _, _, source, target, steps = self.start_long_move("slow-sampler")
         slow = ScreenSampler(self.session.env["DISPLAY"], game.client, interval=0.15).start()
         try:
-            self.sample(game, lambda: game.move(source, target, settle=0), 0.5 + steps * 0.05 + 0.8)
+            self.sample(game, lambda: game.move(source, target, settle=0), steps * 0.05 + 0.8)
         finally:
             slow.stop()
         self.assertGreater(slow.missed, 2, f"{slow.grabs} grabs of a {steps}-step travel")
@@ -61,7 +61,7 @@ class AnimationTest(GameCase):
         game, image, board, source, target, steps = self.start_long_move(label, ticks)
         colour = board[source[1]][source[0]]
         preview = game.preview(image)
-        frames = self.sample(game, lambda: game.move(source, target, settle=0), 0.5 + steps * 0.05 + 0.8)
+        frames = self.sample(game, lambda: game.move(source, target, settle=0), steps * 0.05 + 0.8)
         _, after = game.stable_board("after")
 
         # The travel: every cell of a shortest route that showed the moving ball, in order.
@@ -101,7 +101,7 @@ class AnimationTest(GameCase):
             _, board = game.stable_board("before-line")
             seen["board"] = board
             seen["move"] = (source, target)
-            seen["frames"] = self.sample(game, lambda: game.move(source, target, settle=0), 2.5)
+            seen["frames"] = self.sample(game, lambda: game.move(source, target, settle=0), 2.2)
 
         self.play_until_scored(game, line_move=line_move)
         self.assertIn("frames", seen, "the score came from a move the planner made for it")
@@ -170,7 +170,7 @@ class AnimationTest(GameCase):
             game.click_cell(*target, pause=0.1)
             game.click_cell(*other, pause=0)
 
-        frames = self.sample(game, turn, 0.5 + steps * 0.05 + 1.2)
+        frames = self.sample(game, turn, steps * 0.05 + 1.2)
         lines = self.probe_result(sender, path)
         self.assertTrue(any(line.startswith("send waited") for line in lines), lines)
 
@@ -201,7 +201,7 @@ class AnimationTest(GameCase):
         # The probe resizes 300 ms after it is ready, while the turn started meanwhile still plays.
         resizer, path = self.probe("resize", TITLE, "700", "500", "300")
         self.wait_probe_line(path, "ready")
-        frames = self.sample(game, lambda: game.click_cell(*target, pause=0), 0.5 + steps * 0.05 + 1.0)
+        frames = self.sample(game, lambda: game.click_cell(*target, pause=0), steps * 0.05 + 1.0)
         lines = self.probe_result(resizer, path)
         waited = next((int(line.split()[-1]) for line in lines if line.startswith("resized after")), None)
         self.assertIsNotNone(waited, lines)

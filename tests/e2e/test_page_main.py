@@ -119,7 +119,7 @@ class PageMainWindowTest(PageCase):
             self.session.key("F3", pause=0)
             game.click_cell(*other, pause=0)
 
-        frames = self.sample(game, turn, 0.5 + steps * 0.05 + 1.2)
+        frames = self.sample(game, turn, steps * 0.05 + 1.2)
         turn_end = max(t for r in range(9) for c in range(9) if (c, r) != other
                        for t, _ in frames.history(c, r)[1:])
         px, py = game.preview_origin()
@@ -156,7 +156,7 @@ class PageMainWindowTest(PageCase):
             game.click_cell(*empty, pause=0.2)
             game.click_cell(*balls[1], pause=0.2)
 
-        frames = self.sample(game, clicks, 1.2)
+        frames = self.sample(game, clicks, 0.8)
         self.assertTrue(any(w[0] == RULES_DIALOG for w in self.session.windows()), "the rules stay open")
         bounce = {f for _, (c, f) in frames.history(*source) if c == colour}
         self.assertGreaterEqual(len(bounce), 4, f"the selected ball bounces behind the dialog: {bounce}")
