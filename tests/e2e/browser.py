@@ -190,6 +190,21 @@ class Page:
                 raise BrowserError(f"{expression} did not come true within {timeout} s")
             time.sleep(interval)
 
+    def downloaded(self, folder, name, timeout=10):
+        """The bytes of a download once it has landed whole in folder. Firefox puts an empty
+        file of the name there at the start and writes into a .part file beside it, which it
+        renames over the empty one at the end; Chromium writes into a .crdownload file."""
+        path = os.path.join(folder, name)
+        deadline = time.time() + timeout
+        while True:
+            busy = [n for n in os.listdir(folder) if n.endswith((".part", ".crdownload"))]
+            if os.path.exists(path) and not busy:
+                with open(path, "rb") as f:
+                    return f.read()
+            if time.time() > deadline:
+                raise BrowserError(f"{name} did not land in {folder} within {timeout} s: {sorted(os.listdir(folder))}")
+            time.sleep(0.001)
+
     def click(self, x, y):
         self.mouse("mouseMoved", x, y, button="none", buttons=0)
         self.mouse("mousePressed", x, y)

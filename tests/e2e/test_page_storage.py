@@ -195,12 +195,8 @@ class PageStorageTest(PageCase):
         downloads = tempfile.mkdtemp(dir=self.session.games_root)
         downloads = self.session.page.allow_downloads(downloads)
         self.session.page.evaluate("document.getElementById('export').click()")
-        path = os.path.join(downloads, "vexalrec.res")
-        deadline = time.time() + 10
-        while not os.path.exists(path) and time.time() < deadline:
-            time.sleep(0.1)
-        with open(path, "rb") as f:
-            self.assertEqual(f.read(), start, "the exported file holds the stored bytes")
+        self.assertEqual(self.session.page.downloaded(downloads, "vexalrec.res"), start,
+                         "the exported file holds the stored bytes")
 
         bad = os.path.join(downloads, "short.res")
         with open(bad, "wb") as f:
