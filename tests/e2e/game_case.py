@@ -305,7 +305,7 @@ class GameCase(unittest.TestCase):
                   flush=True)
         self.assertLessEqual(sampler.missed, 2, f"the sampler kept up with the pictures: "
                                                 f"{getattr(sampler, 'missed_at', '')}")
-        return Frames(game, samples, getattr(sampler, "missed_at", ()))
+        return Frames(game, samples, getattr(sampler, "missed_at", ()), getattr(sampler, "held", ()))
 
     def learn_readers(self):
         """The bot's readers: the score boxes' digits, learnt on first use from two short runs

@@ -227,6 +227,15 @@ class WineSession:
         self.screen_size = DESKTOP_SIZE
 
     def start(self):
+        # A start that fails must not leave its server and desktop behind: the next start in
+        # the prefix would find the desktop in that server, on the old display, and wait in vain.
+        try:
+            self._start()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start(self):
         w, h = DESKTOP_SIZE
         desktop = "" if self.window_manager else f"{w}x{h}"
         prep = run(["bash", "-c", 'source "$0"; vexal_wine_prefix "$1" "$2" "$3"', self.lib, self.prefix,

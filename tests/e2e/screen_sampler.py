@@ -40,6 +40,8 @@ _REPORT_RAW_RECTANGLES = 0
 # Drawing this far apart on the server's clock makes two pictures: the quickest animation
 # steps are 15 ms apart, and one picture's calls come within a millisecond or two.
 PICTURE_APART_MS = 10
+# A grab answered this late means the server itself was held up (a grab takes a few ms).
+HELD_S = 0.03
 _x11 = None
 _damage = None
 
@@ -81,7 +83,11 @@ class ScreenSampler:
 
     frames is a list of (seconds since start, Image), consecutive duplicates dropped.
     missed counts the grabs before which the rectangle had been drawn at two moments
-    since the grab before: a picture may have stood between them unseen."""
+    since the grab before: a picture may have stood between them unseen. held lists the
+    grabs the server was slow to answer: a server held up (the host stops its process now
+    and then) may never show a picture that came meanwhile. Seen with Xvfb stopped for
+    70 ms at a time: a growing ball's first picture missing, its second shown as the server
+    went on, and no drawing reported twice."""
 
     def __init__(self, display, rect, interval=0.002):
         self.display = display.encode()
@@ -92,6 +98,7 @@ class ScreenSampler:
         self.longest_gap = 0.0  # seconds between two grabs, at the most
         self.missed = 0
         self.missed_at = []  # (seconds since start, gap, the server's times of the drawing)
+        self.held = []  # (from, to) in seconds since start: grabs the server was slow to answer
         self._stop = threading.Event()
         self._thread = None
         self._error = None
@@ -133,7 +140,10 @@ class ScreenSampler:
             previous = None
             last = None
             while not self._stop.is_set():
+                asked = time.monotonic()
                 raw = self._grab(lib, dpy, root)
+                if time.monotonic() - asked > HELD_S:
+                    self.held.append((round(asked - t0, 3), round(time.monotonic() - t0, 3)))
                 # The grab's reply came after every report of drawing done before it.
                 drawn = self._drawn(lib, dpy, event_base.value)
                 now = time.monotonic()
@@ -191,9 +201,10 @@ def _bgrx_to_image(raw, w, h):
 class Frames:
     """Sampled pictures of the client area, read cell by cell and frame by frame."""
 
-    def __init__(self, game, samples, missed_at=()):
+    def __init__(self, game, samples, missed_at=(), held=()):
         self.samples = samples
         self.missed_at = list(missed_at)  # the sampler's (time, gap, drawing) of lost pictures
+        self.held = list(held)  # and its (from, to) of the server held up
         self.origin = game.origin
         self.pictures = game.pictures
         cx, cy = game.client[:2]
@@ -210,11 +221,15 @@ class Frames:
 
     def lost_over(self, column, row, after):
         """Whether the display drew on the cell, later than after (seconds), a picture that fell
-        between two grabs."""
+        between two grabs, or was held up in the 100 ms before the cell's first new picture
+        after that (the picture due then may never have been shown)."""
         x, y = self.origin[0] + 2 + CELL * column, self.origin[1] + 2 + CELL * row
-        return any(t > after and any(rx < x + CELL and x < rx + rw and ry < y + CELL and y < ry + rh
-                                     for _, rx, ry, rw, rh in drawn)
-                   for t, _, drawn in self.missed_at)
+        if any(t > after and any(rx < x + CELL and x < rx + rw and ry < y + CELL and y < ry + rh
+                                 for _, rx, ry, rw, rh in drawn)
+               for t, _, drawn in self.missed_at):
+            return True
+        first = next((t for t, seen in self.history(column, row) if t > after and seen[0]), None)
+        return first is not None and any(start <= first and first - end < 0.1 for start, end in self.held)
 
     def history(self, column, row):
         """[(time, (colour, sprite row))] of the cell, one entry per change."""
