@@ -99,7 +99,9 @@ class ScreenSampler:
         self.missed = 0
         self.missed_at = []  # (seconds since start, gap, the server's times of the drawing)
         self.held = []  # (from, to) in seconds since start: grabs the server was slow to answer
+        self.t0 = None  # time.monotonic() of "since start"
         self._stop = threading.Event()
+        self._grabbing = threading.Event()
         self._thread = None
         self._error = None
 
@@ -136,7 +138,7 @@ class ScreenSampler:
                 raise RuntimeError("the X server has no DAMAGE extension")
             damage.XDamageCreate(dpy, root, _REPORT_RAW_RECTANGLES)
             lib.XFlush(dpy)
-            t0 = time.monotonic()
+            t0 = self.t0 = time.monotonic()
             previous = None
             last = None
             while not self._stop.is_set():
@@ -157,10 +159,12 @@ class ScreenSampler:
                 if raw != previous:
                     self.frames.append((time.monotonic() - t0, raw))
                     previous = raw
+                self._grabbing.set()
                 time.sleep(self.interval)
         except Exception as error:  # handed to stop(), which raises it in the test's thread
             self._error = error
         finally:
+            self._grabbing.set()
             lib.XCloseDisplay(dpy)
 
     def _drawn(self, lib, dpy, event_base):
@@ -177,8 +181,14 @@ class ScreenSampler:
         return sorted(times)
 
     def start(self):
+        """Returns once the first grab is in: opening the display and loading Xlib took over
+        100 ms on a loaded machine, and what is done before the first grab goes unseen."""
         self._thread = threading.Thread(target=self._run, daemon=True)
         self._thread.start()
+        if not self._grabbing.wait(10):
+            raise RuntimeError(f"no grab of {self.display.decode()} within 10 s")
+        if self._error:
+            raise self._error
         return self
 
     def stop(self):
