@@ -141,20 +141,31 @@ class PageMainWindowTest(PageCase):
         self.assertGreaterEqual(min(t for t, f in bounce if f != 0), turn_end, "its bounce began after the turn")
 
     def test_under_a_dialog_the_board_takes_no_click_and_the_ball_bounces_on(self):
-        game = self.start_game("under-dialog")
+        # Tick count 1087 deals the second ball of the board onto the centre cell, under the
+        # rules' OK button: a click there is a click on the dialog, so the clicks go clear of it.
+        game = self.start_game("under-dialog", ticks=1087)
         _, board = game.stable_board("before")
         balls = player_bot.balls(board)
         source = balls[0]
-        empty = sorted(board_reader.reachable(board, source))[0]
         game.click_cell(*source)
         game.point_at_panel()
         self.session.key("F1", pause=0.5)
-        self.session.wait_for_window(RULES_DIALOG)
+        _, _, x, y, w, h = self.session.wait_for_window(RULES_DIALOG)
+
+        def clear(cell):
+            left, top = board_reader.cell_centre(game.origin, *cell)
+            left, top = left - board_reader.CELL // 2, top - board_reader.CELL // 2
+            return left + board_reader.CELL <= x or left >= x + w or top + board_reader.CELL <= y or top >= y + h
+
+        self.assertFalse(clear((4, 4)), f"the dialog {x, y, w, h} lies over the board's centre")
+        empty = next(c for c in sorted(board_reader.reachable(board, source)) if clear(c))
+        other = next(b for b in balls[1:] if clear(b))
+        self.assertTrue(clear(source), f"the selected ball {source} is seen beside the dialog")
         colour = board[source[1]][source[0]]
 
         def clicks():
             game.click_cell(*empty, pause=0.2)
-            game.click_cell(*balls[1], pause=0.2)
+            game.click_cell(*other, pause=0.2)
 
         frames = self.sample(game, clicks, 0.8)
         self.assertTrue(any(w[0] == RULES_DIALOG for w in self.session.windows()), "the rules stay open")
