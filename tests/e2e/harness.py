@@ -363,15 +363,23 @@ class WineSession:
         # Nothing said at all is a probe that did not run to its end.
         raise AssertionError(f"no window titled {title!r} (the probe said {lines!r})")
 
-    def children(self, title, window_class=None):
-        """Child controls: (id, class, text, x, y, w, h)."""
-        result = []
-        for line in self.probe_lines("children", title, *([window_class] if window_class else [])):
-            m = re.match(r"child (-?\d+) (-?\d+) (-?\d+) (\d+) (\d+) (\d) ([^\t]*)\t(.*)$", line)
-            if m:
-                result.append((int(m.group(1)), m.group(7), m.group(8), int(m.group(2)), int(m.group(3)),
-                               int(m.group(4)), int(m.group(5))))
-        return result
+    def children(self, title, window_class=None, timeout=20):
+        """Child controls: (id, class, text, x, y, w, h). Read again while a control's text
+        does not come (the program busy or held up for the probe's 2 s), up to timeout."""
+        deadline = time.time() + timeout
+        while True:
+            result = []
+            lines = self.probe_lines("children", title, *([window_class] if window_class else []))
+            for line in lines:
+                m = re.match(r"child (-?\d+) (-?\d+) (-?\d+) (\d+) (\d+) (\d) ([^\t]*)\t(.*)$", line)
+                if m:
+                    result.append((int(m.group(1)), m.group(7), m.group(8), int(m.group(2)), int(m.group(3)),
+                                   int(m.group(4)), int(m.group(5))))
+            if not any(line.startswith("unanswered ") for line in lines):
+                return result
+            if time.time() > deadline:
+                raise AssertionError(f"the controls of {title!r} did not give their texts within {timeout}s")
+            time.sleep(0.2)
 
     def foreground(self):
         lines = self.probe_lines("focus")

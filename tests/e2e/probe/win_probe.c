@@ -65,16 +65,18 @@ static BOOL CALLBACK ListWindow(HWND window, LPARAM unused)
     return TRUE;
 }
 
-static BOOL CALLBACK ListChild(HWND child, LPARAM unused)
+/* unanswered counts the controls whose text did not come: their program was
+ * busy or stopped, and an empty text then says nothing of the control. */
+static BOOL CALLBACK ListChild(HWND child, LPARAM unanswered)
 {
     WCHAR text[512], className[128];
     RECT r;
-    (void)unused;
     GetClassNameW(child, className, 128);
     /* WM_GETTEXT reaches the control itself; GetWindowTextW of another
      * process's window only sees the caption the server keeps. */
     text[0] = 0;
-    SendMessageTimeoutW(child, WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, NULL);
+    if (!SendMessageTimeoutW(child, WM_GETTEXT, 512, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, NULL))
+        ++*(int *)unanswered;
     GetWindowRect(child, &r);
     printf("child %d %ld %ld %ld %ld %d ", GetDlgCtrlID(child), r.left, r.top, r.right - r.left, r.bottom - r.top,
            IsWindowVisible(child) ? 1 : 0);
@@ -126,7 +128,10 @@ int wmain(int argc, WCHAR **argv)
         return 0;
     }
     if (!wcscmp(argv[1], L"children")) {
-        EnumChildWindows(window, ListChild, 0);
+        int unanswered = 0;
+        EnumChildWindows(window, ListChild, (LPARAM)&unanswered);
+        if (unanswered)
+            printf("unanswered %d\n", unanswered);
         return 0;
     }
     if ((!wcscmp(argv[1], L"send") || !wcscmp(argv[1], L"post")) && argc >= 6) {
