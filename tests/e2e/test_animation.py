@@ -134,11 +134,11 @@ class AnimationTest(GameCase):
         self.assertEqual(heights, sorted(heights, reverse=True), f"the figure only rises: {tops}")
         self.assertGreaterEqual(len(heights), 4, f"the start, the end and heights between them: {tops}")
 
-    def probe(self, *args):
+    def probe(self, *args, stdin=subprocess.DEVNULL):
         """Starts the probe in the background; returns the process and the file it writes to."""
         out = tempfile.NamedTemporaryFile(prefix="probe-", dir=self.session.games_root, delete=False)
         process = subprocess.Popen([self.session.loader, self.session.probe, *args], env=self.session.env,
-                                   stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+                                   stdin=stdin, stdout=out, stderr=subprocess.DEVNULL)
         return process, out.name
 
     def wait_probe_line(self, path, line):
@@ -162,12 +162,17 @@ class AnimationTest(GameCase):
         other = next((c, r) for r in range(9) for c in range(9) if board[r][c] > 0 and (c, r) != source)
         game.click_cell(*source)
         # F3 (command 512) sent from another process while the ball travels, and a click on
-        # another ball: neither may reach the game before the turn has played out.
-        sender, path = self.probe("send", TITLE, str(WM_COMMAND), "512", "200")
+        # another ball: neither may reach the game before the turn has played out. The send
+        # waits 200 ms from the click that starts the turn: counted from before it, a loaded
+        # machine's click came after the send, and F3 rightly took effect at once.
+        sender, path = self.probe("send", TITLE, str(WM_COMMAND), "512", "200", "go", stdin=subprocess.PIPE)
         self.wait_probe_line(path, "ready")
 
         def turn():
-            game.click_cell(*target, pause=0.1)
+            game.click_cell(*target, pause=0)
+            sender.stdin.write(b"go\n")
+            sender.stdin.close()
+            time.sleep(0.1)
             game.click_cell(*other, pause=0)
 
         frames = self.sample(game, turn, steps * 0.05 + 1.2)
@@ -198,10 +203,16 @@ class AnimationTest(GameCase):
         game, image, board, source, target, steps = self.start_long_move("resize")
         colour = board[source[1]][source[0]]
         game.click_cell(*source)
-        # The probe resizes 300 ms after it is ready, while the turn started meanwhile still plays.
-        resizer, path = self.probe("resize", TITLE, "700", "500", "300")
+        # The probe resizes 300 ms after the click that starts the turn, which still plays then.
+        resizer, path = self.probe("resize", TITLE, "700", "500", "300", "go", stdin=subprocess.PIPE)
         self.wait_probe_line(path, "ready")
-        frames = self.sample(game, lambda: game.click_cell(*target, pause=0), steps * 0.05 + 1.0)
+
+        def turn():
+            game.click_cell(*target, pause=0)
+            resizer.stdin.write(b"go\n")
+            resizer.stdin.close()
+
+        frames = self.sample(game, turn, steps * 0.05 + 1.0)
         lines = self.probe_result(resizer, path)
         waited = next((int(line.split()[-1]) for line in lines if line.startswith("resized after")), None)
         self.assertIsNotNone(waited, lines)

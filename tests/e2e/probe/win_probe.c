@@ -10,13 +10,17 @@
  *   win_probe children TITLE [CLASS]
  *                                   class and text of each child control
  *   win_probe focus                 title of the foreground window
- *   win_probe send|post TITLE MSG WPARAM MS
+ *   win_probe send|post TITLE MSG WPARAM MS [go]
  *                                   prints "ready", waits MS milliseconds, then
  *                                   sends (waiting for the answer) or posts the
- *                                   message; prints how long sending waited
- *   win_probe resize TITLE W H [MS] prints "ready", waits MS milliseconds, then
+ *                                   message; prints how long sending waited;
+ *                                   with go, the MS count from a line read on
+ *                                   standard input
+ *   win_probe resize TITLE W H [MS [go]]
+ *                                   prints "ready", waits MS milliseconds, then
  *                                   resizes the window from outside its thread and
- *                                   prints how long the call waited for the game
+ *                                   prints how long the call waited for the game;
+ *                                   go as for send
  *
  * CLASS tells apart windows that share a title, such as the game's main
  * window and its "Game over!" box (class #32770).
@@ -87,6 +91,19 @@ static BOOL CALLBACK ListChild(HWND child, LPARAM unanswered)
     return TRUE;
 }
 
+/* With a last argument "go", the wait before acting counts from a line on standard
+ * input, so that a test can start it at the moment its own clicks are done. */
+static BOOL AwaitGo(int argc, WCHAR **argv)
+{
+    char line[16];
+    if (argc < 7 || wcscmp(argv[6], L"go"))
+        return TRUE;
+    if (fgets(line, sizeof line, stdin))
+        return TRUE;
+    puts("error no go");
+    return FALSE;
+}
+
 /* Wide arguments: the titles are Chinese and the ANSI code page is 936. */
 int wmain(int argc, WCHAR **argv)
 {
@@ -140,6 +157,8 @@ int wmain(int argc, WCHAR **argv)
         WPARAM wParam = (WPARAM)_wtoi(argv[4]);
         puts("ready");
         fflush(stdout);
+        if (!AwaitGo(argc, argv))
+            return 1;
         Sleep((DWORD)_wtoi(argv[5]));
         before = Now();
         if (argv[1][0] == L's')
@@ -153,6 +172,8 @@ int wmain(int argc, WCHAR **argv)
         DWORD before;
         puts("ready");
         fflush(stdout);
+        if (!AwaitGo(argc, argv))
+            return 1;
         if (argc >= 6)
             Sleep((DWORD)_wtoi(argv[5]));
         before = Now();
