@@ -105,18 +105,21 @@ class HarnessSelfTest(unittest.TestCase):
             os.kill(xvfb.pid, signal.SIGSTOP)
             stopped = time.monotonic() - sampler.t0
             time.sleep(0.15)
+            # Read before the signal: the server answers within microseconds of it, and the
+            # sampler's thread may read its clock before this one does after the kill.
+            resuming = time.monotonic() - sampler.t0
             os.kill(xvfb.pid, signal.SIGCONT)
-            resumed = time.monotonic() - sampler.t0
             time.sleep(0.2)
             sampler.stop()
         finally:
             os.kill(xvfb.pid, signal.SIGCONT)
             xvfb.terminate()
             xvfb.wait(10)
-        # The grab asked just before or after the stop is answered once the server goes on.
-        self.assertTrue(any(start <= stopped + 0.05 and end >= resumed and end - start >= 0.12
+        # The grab asked just before or after the stop is answered once the server goes on;
+        # held is rounded to the millisecond, hence the half millisecond.
+        self.assertTrue(any(start <= stopped + 0.05 and end >= resuming - 0.0005 and end - start >= 0.12
                             for start, end in sampler.held),
-                        f"the stop from {stopped:.3f} s to {resumed:.3f} s among the grabs held up: {sampler.held}")
+                        f"the stop from {stopped:.4f} s to {resuming:.4f} s among the grabs held up: {sampler.held}")
         self.assertGreater(stopped, 0.15, "sampling ran from start() on")
 
     def test_ppm_reader_rejects_bad_input(self):
