@@ -254,6 +254,31 @@ vexal_prefix_step() {
   return "$code"
 }
 
+# The processes started in prefix $1 (WINEPREFIX in their environment), this shell
+# and the processes it runs in left out. Only builtins read /proc, so listing costs
+# no process per entry.
+vexal_prefix_processes() {
+  local mark="WINEPREFIX=$1" entry pid var stat rest ours=" " up=${BASHPID:-$$}
+  # This shell and its callers may have been started with that WINEPREFIX.
+  while [ -n "$up" ] && [ "$up" -gt 1 ]; do
+    ours="$ours$up "
+    IFS= read -r stat < "/proc/$up/stat" 2>/dev/null || break
+    rest=${stat##*) }
+    rest=${rest#* }
+    up=${rest%% *}
+  done
+  for entry in /proc/[0-9]*; do
+    pid=${entry#/proc/}
+    case $ours in *" $pid "*) continue ;; esac
+    while IFS= read -r -d '' var; do
+      if [ "$var" = "$mark" ]; then
+        echo "$pid"
+        break
+      fi
+    done 2>/dev/null < "$entry/environ"
+  done
+}
+
 # Ends every Wine program of the prefix being made and removes all of it.
 VEXAL_BUILD_PREFIX= VEXAL_BUILD_LOG=
 vexal_prefix_discard() {
@@ -264,6 +289,18 @@ vexal_prefix_discard() {
   fi
   WINEPREFIX=$VEXAL_BUILD_PREFIX vexal_run wineserver -k >/dev/null 2>&1 || true
   WINEPREFIX=$VEXAL_BUILD_PREFIX vexal_run wineserver -w >/dev/null 2>&1 || true
+  # A program that was starting when the server was told to end never became its
+  # client and outlives it (a services.exe was seen blocked for good); it would keep
+  # files of the prefix open, or write new ones, while they are removed.
+  local left tries=0
+  left=$(vexal_prefix_processes "$VEXAL_BUILD_PREFIX")
+  while [ -n "$left" ] && [ "$tries" -lt 50 ]; do
+    # shellcheck disable=SC2086  # one pid per word
+    kill -KILL $left 2>/dev/null || true
+    sleep 0.1
+    tries=$((tries + 1))
+    left=$(vexal_prefix_processes "$VEXAL_BUILD_PREFIX")
+  done
   LC_ALL=C rm -rf -- "$VEXAL_BUILD_PREFIX" 2>/dev/null || true
 }
 

@@ -535,6 +535,11 @@ class PackageLauncherTest(GameCase):
             with self.subTest(sig.name):
                 home = self.session.new_game_folder(f"stopped-{sig.name}")
                 process, output, data, prefix = self.first_start_in_progress(f"stopped-{sig.name}", home)
+                # A program of the prefix that never reached the server, as a services.exe that
+                # was starting when the server was told to end: wineserver -k cannot end it.
+                stray = subprocess.Popen(["sleep", "600"], env=dict(self.session.base_env, WINEPREFIX=prefix),
+                                         start_new_session=True)
+                self.addCleanup(lambda p=stray: (p.kill(), p.wait()))
                 process.send_signal(sig)
                 self.assertEqual(harness.wait_exit(process, 60), code, self.text(output))
                 said = flat(self.text(output))
