@@ -284,13 +284,19 @@ class GameCase(unittest.TestCase):
             time.sleep(0.2)
         return True
 
-    def sample(self, game, action, seconds):
+    def sample(self, game, action, seconds, until_still=None):
         """Runs action while the client area is sampled, and samples on for seconds after it:
-        a busy machine's clicks may take a second, which a window counted from the start loses."""
+        a busy machine's clicks may take a second, which a window counted from the start loses.
+        With until_still, it samples on (up to 10 s more) until the picture has not changed
+        for that many seconds: a busy machine stretches each 50 ms pause of an animation."""
         sampler = self.session.sampler(game.client).start()
         try:
             action()
             time.sleep(seconds)
+            if until_still:
+                deadline = time.monotonic() + 10
+                while sampler.still_for() < until_still and time.monotonic() < deadline:
+                    time.sleep(0.05)
         finally:
             samples = sampler.stop()
         # The host of a shared machine now and then stops a processor for 50 to 150 ms, so a

@@ -665,6 +665,11 @@ class PageSampler:
         self.session.page.evaluate(f"{self.START_JS}({json.dumps(list(self.area) if self.area else None)})")
         return self
 
+    def still_for(self):
+        """Seconds since the canvas last changed, on the page's clock (the first grab is a change)."""
+        return self.session.page.evaluate(
+            "(() => { const s = window.vexalSampler; return (performance.now() - s.t0) / 1000 - s.frames.at(-1)[0]; })()")
+
     def stop(self):
         result = self.session.page.evaluate(self.STOP_JS, timeout=120)
         self.grabs = result["grabs"]

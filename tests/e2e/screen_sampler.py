@@ -191,6 +191,10 @@ class ScreenSampler:
             raise self._error
         return self
 
+    def still_for(self):
+        """Seconds since the picture last changed (the first grab is a change)."""
+        return time.monotonic() - self.t0 - self.frames[-1][0]
+
     def stop(self):
         self._stop.set()
         self._thread.join(10)

@@ -61,7 +61,8 @@ class AnimationTest(GameCase):
         game, image, board, source, target, steps = self.start_long_move(label, ticks)
         colour = board[source[1]][source[0]]
         preview = game.preview(image)
-        frames = self.sample(game, lambda: game.move(source, target, settle=0), steps * 0.05 + 0.8)
+        # The spawns' pictures end the turn; the board stands still after them.
+        frames = self.sample(game, lambda: game.move(source, target, settle=0), steps * 0.05 + 0.8, until_still=0.4)
         _, after = game.stable_board("after")
 
         # The travel: every cell of a shortest route that showed the moving ball, in order.
@@ -90,6 +91,7 @@ class AnimationTest(GameCase):
             if SMALL not in rows and frames.lost_over(*cell, arrived):
                 continue  # the display said its small picture fell between two grabs
             self.assertIn(SMALL, rows, f"spawned ball at {cell} seen small: {history}")
+            self.assertIn(0, rows, f"spawned ball at {cell} seen full-grown: {history}")
             self.assertLess(rows.index(SMALL), rows.index(0), f"small before full-grown at {cell}: {history}")
         return source, colour, after
 
