@@ -254,14 +254,20 @@ class WineSession:
         if self.window_manager:
             self._start_window_manager()
             return
-        self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        # Its output goes to a file, which Wine's fatal messages reach whatever WINEDEBUG says.
+        log_path = os.path.join(self.artifacts, "wine-desktop.log")
+        with open(log_path, "wb") as log:
+            self.desktop = subprocess.Popen([self.loader, "explorer", f"/desktop=Vexal,{w}x{h}"], env=env,
+                                            stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         # Usually a second or two, but more than ten on a busy shared machine.
         deadline = time.time() + 40
         while "Vexal - Wine desktop" not in run(["xwininfo", "-root", "-tree"], env=env).stdout.decode(errors="replace"):
             if time.time() > deadline:
-                raise RuntimeError("the Wine desktop did not appear")
+                with open(log_path, "rb") as log:
+                    said = log.read().decode(errors="replace").strip()
+                running = run(["pgrep", "-a", "-f", "wine|\\.exe"]).stdout.decode(errors="replace").strip()
+                raise RuntimeError(f"the Wine desktop did not appear: explorer's exit code {self.desktop.poll()}; "
+                                   f"it said: {said[-600:]!r}; Wine's processes: {running[-1200:]!r}")
             time.sleep(0.1)
 
     def _start_window_manager(self):
