@@ -272,20 +272,30 @@ class WineSession:
 
     def _start_window_manager(self):
         log_path = os.path.join(self.artifacts, f"{self.window_manager}.log")
-        with open(log_path, "wb") as log:
-            self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
-                                            stdout=log, stderr=log)
-        deadline = time.time() + 30
-        while time.time() < deadline and self.manager.poll() is None:
-            out = run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env)
-            if b"window id" in out.stdout:
-                return
-            time.sleep(0.1)
-        answers = run(["xdpyinfo"], env=self.env).returncode == 0
-        with open(log_path, "rb") as log:
-            said = log.read().decode(errors="replace").strip()
+        # A fresh display turned the manager's first connection away once, and answered the
+        # next client: as start_xvfb does for its own check, a refusal is asked again.
+        for attempt in range(1, 4):
+            with open(log_path, "wb") as log:
+                self.manager = subprocess.Popen([self.window_manager], env=self.env, stdin=subprocess.DEVNULL,
+                                                stdout=log, stderr=log)
+            deadline = time.time() + 30
+            while time.time() < deadline and self.manager.poll() is None:
+                out = run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env)
+                if b"window id" in out.stdout:
+                    if attempt > 1:
+                        print(f"\n{self.name}: {self.window_manager} started at attempt {attempt}", flush=True)
+                    return
+                time.sleep(0.1)
+            answers = run(["xdpyinfo"], env=self.env).returncode == 0
+            with open(log_path, "rb") as log:
+                said = log.read().decode(errors="replace").strip()
+            if self.manager.poll() is None or not answers:
+                break
+            print(f"\n{self.name}: {self.window_manager} ended with {self.manager.poll()} at attempt {attempt} "
+                  f"while the display answers; it said: {said[-300:]!r}", flush=True)
+            time.sleep(0.5)
         raise RuntimeError(f"{self.window_manager} did not take charge of the display {self.env['DISPLAY']}: "
-                           f"exit code {self.manager.poll()}, the display "
+                           f"exit code {self.manager.poll()} at attempt {attempt}, the display "
                            f"{'answers' if answers else 'does not answer'}; it said: {said[-600:]!r}")
 
     def use_prefix(self, prefix, **extra):
